@@ -1,0 +1,91 @@
+#include "app/Runtime.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <new>
+
+#include "app/Faults.h"
+#include "platform/Exception.h"
+#include "platform/text/Text.h"
+
+namespace {
+LPTOP_LEVEL_EXCEPTION_FILTER previousFaultFilter;
+std::terminate_handler previousTerminate;
+bool failureReportInPlace = false;
+EOutOfMemory* outOfMemory;
+EInvalidPointer* invalidPointer;
+const EXCEPTION_RECORD* overflowFault;
+
+[[noreturn]] void ReportFault(const EXCEPTION_RECORD& fault) {
+    if (failureReportInPlace) ReportFailure(FaultView(fault), fault.ExceptionAddress);
+    ReportRunError(RunErrorOf(fault.ExceptionCode), fault.ExceptionAddress);
+}
+
+// A stack that overflowed has no room left for a message box: report from a fresh one.
+DWORD WINAPI ReportOverflow(void*) { ReportFault(*overflowFault); }
+
+LONG WINAPI OnFault(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD& fault = *info->ExceptionRecord;
+    if (fault.ExceptionCode == EXCEPTION_STACK_OVERFLOW) {
+        overflowFault = &fault;
+        const HANDLE reporter = CreateThread(nullptr, 0, ReportOverflow, nullptr, 0, nullptr);
+        if (reporter) WaitForSingleObject(reporter, INFINITE);
+        ExitProcess(failureReportInPlace ? 1 : RunErrorOf(fault.ExceptionCode));
+    }
+    ReportFault(fault);
+}
+
+// A failure object that reaches the top while the failure report is not in place.
+[[noreturn]] void OnTerminate() {
+    const void* address = nullptr;
+    try {
+        if (std::current_exception()) throw;
+    } catch (const Exception& failure) {
+        address = failure.Address();
+    } catch (...) {
+    }
+    ReportRunError(217, address);
+}
+
+void SetUpFailureReport() {
+    outOfMemory = new EOutOfMemory("Out of memory", nullptr);
+    invalidPointer = new EInvalidPointer("Invalid pointer operation", nullptr);
+    failureReportInPlace = true;
+}
+
+void FinaliseFailureReport() {
+    if (!failureReportInPlace) return;
+    failureReportInPlace = false;
+    delete invalidPointer;
+    delete outOfMemory;
+    invalidPointer = nullptr;
+    outOfMemory = nullptr;
+}
+}  // namespace
+
+void StartUp() {
+    previousFaultFilter = SetUnhandledExceptionFilter(OnFault);
+    previousTerminate = std::set_terminate(OnTerminate);
+    SetUpFailureReport();
+    RecordLeadBytes();
+}
+
+void RunReported(void (*body)()) {
+    try {
+        body();
+    } catch (const Exception& failure) {
+        ReportFailure(ViewOf(failure), failure.Address());
+    } catch (const std::bad_alloc&) {
+        ReportFailure(ViewOf(*outOfMemory), outOfMemory->Address());
+    } catch (const std::exception& failure) {
+        ReportFailure(ForeignViewOf(failure), nullptr);
+    }
+}
+
+void ShutDown(unsigned exitCode) {
+    FinaliseFailureReport();
+    std::set_terminate(previousTerminate);
+    SetUnhandledExceptionFilter(previousFaultFilter);
+    ExitProcess(exitCode);
+}

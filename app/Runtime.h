@@ -1,0 +1,10 @@
+#pragma once
+// Start-up and shutdown around the program's one run, and the handlers of failures that nothing
+// else handles.
+
+// Installs the last resort, then initialises the modules and puts the failure report in place.
+void StartUp();
+// Runs body; a failure that leaves it ends in the failure box and exit code 1.
+void RunReported(void (*body)());
+// Finalises in reverse order and ends the process.
+[[noreturn]] void ShutDown(unsigned exitCode);

@@ -1,0 +1,29 @@
+#pragma once
+// Texts are byte strings in the ANSI code page; positions are 1-based, 0 means "not found".
+// Starts and counts out of range are clamped: these operations never fail.
+#include <array>
+#include <string>
+
+int TextPos(const std::string& part, const std::string& text);
+std::string SubText(const std::string& text, int start, int count);
+void CutText(std::string& text, int start, int count);
+std::string AsciiUpper(const std::string& text);
+bool TextEquals(const std::string& a, const std::string& b);
+
+// Upper-casing and ordering by the platform's rules for the ANSI code page and the user's locale.
+std::string LocaleUpper(const std::string& text);
+int LocaleCompareNoCase(const std::string& a, const std::string& b);
+
+// Which byte values begin a double-byte character in the ANSI code page.
+struct LeadByteSet {
+    std::array<bool, 256> lead{};
+    // Up to six inclusive ranges, as the platform lists them; a range of two zero bytes ends it.
+    static LeadByteSet FromRanges(const unsigned char* ranges, int rangeBytes);
+};
+
+// The folder part of a path, without its final backslash unless that belongs to a root.
+std::string DirectoryOf(const std::string& path, const LeadByteSet& leadBytes);
+std::string DirectoryOf(const std::string& path);
+
+// Records the ANSI code page's lead bytes once at start-up; DirectoryOf(path) uses them.
+void RecordLeadBytes();

@@ -1,0 +1,73 @@
+#include <windows.h>
+
+#include "platform/registry/Registry.h"
+#include "platform/text/Files.h"
+#include "platform/text/Text.h"
+#include "setup/Setup.h"
+#include "setup/Texts.h"
+
+namespace {
+constexpr int WinKeyModifier = 8;
+constexpr int CtrlShiftModifier = 6;
+
+void SettleDefaultModifier(TRegIniFile& registry) {
+    if (registry.HasSubkey("General")) return;
+    registry.ClosePath();
+    registry.OpenPath(ProductKey, true);
+    const int answer =
+        MessageBoxA(nullptr, ModifierQuestion, QuestionCaption, MB_YESNO | MB_ICONQUESTION);
+    registry.WriteNumberEntry(OptionsSection, "DefaultModifier",
+                              answer == IDYES ? WinKeyModifier : CtrlShiftModifier);
+}
+
+std::string ReadPlayCommand(TRegIniFile& registry, const char* playKey) {
+    registry.ClosePath();
+    registry.OpenPath(playKey, true);
+    return registry.ReadEntry("command", "", "");
+}
+
+std::string LocatePlayer(TRegIniFile& registry) {
+    registry.ClosePath();
+    registry.SetRoot(HKEY_CLASSES_ROOT);
+    std::string command = ReadPlayCommand(registry, PlayFileKey);
+    if (command.empty()) command = ReadPlayCommand(registry, PlayPlaylistKey);
+    return command.empty() ? std::string() : PlayerPathFromCommand(command);
+}
+
+void StorePlayerPath(TRegIniFile& registry, const std::string& playerPath) {
+    registry.ClosePath();
+    registry.SetRoot(HKEY_CURRENT_USER);
+    registry.OpenPath(ProductKey, true);
+    registry.WriteEntry(OptionsSection, "WinampPath", playerPath);
+}
+
+void RemovePluginEdition(const std::string& playerFolder) {
+    if (!FilePresent(PluginPath(playerFolder, PluginEdition))) return;
+    MessageBoxA(nullptr, PluginEditionNotice, InstallCaption, MB_OK | MB_ICONINFORMATION);
+    WaitWhilePlayerRuns(PluginEditionWaitNotice, InstallCaption);
+    RemoveFile(PluginPath(playerFolder, PluginEdition));
+}
+
+void CopyCompanionPlugin(const std::string& playerFolder) {
+    if (FilePresent(PluginPath(playerFolder, CompanionPlugin)))
+        WaitWhilePlayerRuns(CopyWaitNotice, InstallCaption);
+    if (!CopyFileOver(CompanionPlugin, PluginPath(playerFolder, CompanionPlugin))) {
+        const std::string text = std::string(CopyFailedText) + SupportAddress;
+        MessageBoxA(nullptr, text.c_str(), InstallCaption, MB_OK | MB_ICONERROR);
+    }
+}
+}  // namespace
+
+void RunInstall() {
+    TRegIniFile registry(HotkeysKey);
+    SettleDefaultModifier(registry);
+    const std::string playerPath = LocatePlayer(registry);
+    StorePlayerPath(registry, playerPath);
+    if (!playerPath.empty()) {
+        const std::string playerFolder = DirectoryOf(playerPath);
+        RemovePluginEdition(playerFolder);
+        CopyCompanionPlugin(playerFolder);
+        WaitWhilePlayerRuns(FinishWaitNotice, InstallCaption);
+    }
+    PruneUninstallEntries(registry);
+}

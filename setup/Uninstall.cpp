@@ -1,0 +1,38 @@
+#include <windows.h>
+
+#include "platform/registry/Registry.h"
+#include "platform/text/Files.h"
+#include "platform/text/Text.h"
+#include "setup/Setup.h"
+#include "setup/Texts.h"
+
+namespace {
+// Removes the product's marks from the registry; returns the player's folder.
+std::string ForgetProduct() {
+    TRegIniFile registry(ProductKey);
+    const std::string playerPath =
+        registry.ReadEntry(OptionsSection, "WinampPath", DefaultPlayerPath);
+    registry.RemoveEntry(OptionsSection, "FirstRunMarker");
+    registry.ClosePath();
+    registry.OpenPath(CurrentVersionKey, true);
+    registry.RemoveEntry("Run", "Tarnquill");
+    return DirectoryOf(playerPath);
+}
+
+// A plug-in that is not there counts as deleted; a box that cannot be shown counts as Cancel.
+void DeleteCompanionPlugin(const std::string& playerFolder) {
+    for (;;) {
+        const std::string path = PluginPath(playerFolder, CompanionPlugin);
+        if (RemoveFile(path) || PathAbsent(path)) return;
+        if (MessageBoxA(nullptr, DeletionFailedText, InstallCaption, MB_RETRYCANCEL | MB_ICONERROR) !=
+            IDRETRY)
+            return;
+    }
+}
+}  // namespace
+
+void RunUninstall() {
+    const std::string playerFolder = ForgetProduct();
+    WaitWhilePlayerRuns(UninstallWaitNotice, UninstallCaption);
+    DeleteCompanionPlugin(playerFolder);
+}

@@ -1,0 +1,227 @@
+#include "tests/driver/ProgramRun.h"
+
+#include <memory>
+#include <sstream>
+
+#include "tests/driver/ProbeIcons.h"
+
+namespace {
+constexpr DWORD PollMs = 10;
+constexpr DWORD ProbeWaitMs = 2000;
+
+struct ButtonName {
+    int id;
+    const char* name;
+};
+constexpr ButtonName Buttons[] = {{IDOK, "ok"},       {IDCANCEL, "cancel"}, {IDABORT, "abort"},
+                                  {IDRETRY, "retry"}, {IDIGNORE, "ignore"}, {IDYES, "yes"},
+                                  {IDNO, "no"}};
+constexpr const char* ShownButtonNames[] = {"", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
+
+// Sets the probe hook for the lifetime of a run: every box of the program gets its icon told.
+class ProbeHook {
+public:
+    ProbeHook() {
+        module_ = LoadLibraryA("tq_probe.dll");
+        const auto proc =
+            module_ ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module_, "ProbeHook")))
+                    : nullptr;
+        hook_ = proc ? SetWindowsHookExA(WH_CBT, proc, module_, 0) : nullptr;
+    }
+    ~ProbeHook() {
+        if (hook_) UnhookWindowsHookEx(hook_);
+        if (module_) FreeLibrary(module_);
+    }
+    ProbeHook(const ProbeHook&) = delete;
+    ProbeHook& operator=(const ProbeHook&) = delete;
+
+private:
+    HMODULE module_ = nullptr;
+    HHOOK hook_ = nullptr;
+};
+
+// A top-level window that counts as a running Winamp.
+class FakeWinamp {
+public:
+    FakeWinamp(const std::string& className, const std::string& title) {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = className.c_str();
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowA(className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    ~FakeWinamp() {
+        if (window_) DestroyWindow(window_);
+    }
+    FakeWinamp(const FakeWinamp&) = delete;
+    FakeWinamp& operator=(const FakeWinamp&) = delete;
+
+private:
+    HWND window_ = nullptr;
+};
+
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path)
+        : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~HeldFile() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+private:
+    HANDLE handle_;
+};
+
+struct BoxSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindBoxOf(HWND window, LPARAM search) {
+    auto& wanted = *reinterpret_cast<BoxSearch*>(search);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (owner != wanted.processId || lstrcmpA(className, "#32770") != 0) return TRUE;
+    wanted.found = window;
+    return FALSE;
+}
+
+HWND BoxOf(DWORD processId) {
+    BoxSearch search{processId, nullptr};
+    EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+std::string IconName(INT_PTR code) {
+    switch (code) {
+        case ProbeIconNone: return "none";
+        case ProbeIconError: return "error";
+        case ProbeIconQuestion: return "question";
+        case ProbeIconWarning: return "warning";
+        case ProbeIconInformation: return "information";
+        case ProbeIconOther: return "other";
+        default: return "unknown";
+    }
+}
+
+BoxSeen Read(HWND box) {
+    const DWORD until = GetTickCount() + ProbeWaitMs;
+    while (!GetPropA(box, ProbeIconProperty) && GetTickCount() < until) Sleep(PollMs);
+    BoxSeen seen;
+    std::string buffer(4096, '\0');
+    buffer.resize(static_cast<size_t>(GetWindowTextA(box, buffer.data(), 4096)));
+    seen.caption = buffer;
+    buffer.assign(4096, '\0');
+    buffer.resize(static_cast<size_t>(GetDlgItemTextA(box, 0xFFFF, buffer.data(), 4096)));
+    seen.text = buffer;
+    for (const ButtonName& button : Buttons) {
+        if (!GetDlgItem(box, button.id)) continue;
+        if (!seen.buttons.empty()) seen.buttons += ' ';
+        seen.buttons += ShownButtonNames[button.id];
+    }
+    seen.icon = IconName(reinterpret_cast<INT_PTR>(GetPropA(box, ProbeIconProperty)));
+    return seen;
+}
+
+std::vector<std::string> Split(const std::string& step) {
+    std::vector<std::string> parts;
+    std::stringstream stream(step);
+    for (std::string part; std::getline(stream, part, '+');) parts.push_back(part);
+    return parts;
+}
+
+struct RunState {
+    const RunScript& script;
+    std::unique_ptr<FakeWinamp> winamp;
+    std::unique_ptr<HeldFile> held;
+};
+
+void Answer(HWND box, const std::string& step, RunState& state) {
+    const std::vector<std::string> parts = Split(step);
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        if (parts[i] == "closewinamp") state.winamp.reset();
+        if (parts[i] == "showwinamp")
+            state.winamp =
+                std::make_unique<FakeWinamp>(state.script.winampClass, state.script.winampTitle);
+        if (parts[i] == "release") state.held.reset();
+    }
+    const std::string button = parts.empty() ? "ok" : parts.back();
+    if (button == "close") {
+        PostMessageA(box, WM_CLOSE, 0, 0);
+        return;
+    }
+    for (const ButtonName& known : Buttons)
+        if (button == known.name) PostMessageA(box, WM_COMMAND, known.id, 0);
+}
+
+std::string CommandLineOf(const RunScript& script) {
+    return script.commandLine.empty() ? "\"" + script.program + "\"" + script.tail
+                                      : script.commandLine;
+}
+}  // namespace
+
+RunOutcome RunProgram(const RunScript& script) {
+    ProbeHook probe;
+    RunState state{script, nullptr, nullptr};
+    if (script.winampRunning)
+        state.winamp = std::make_unique<FakeWinamp>(script.winampClass, script.winampTitle);
+    if (!script.heldFile.empty()) state.held = std::make_unique<HeldFile>(script.heldFile);
+
+    RunOutcome outcome;
+    std::string commandLine = CommandLineOf(script);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    outcome.started =
+        CreateProcessA(script.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                       nullptr, script.workingFolder.empty() ? nullptr : script.workingFolder.c_str(),
+                       &startup, &process) != 0;
+    if (!outcome.started) return outcome;
+
+    const DWORD deadline = GetTickCount() + script.timeoutMs;
+    HWND answered = nullptr;
+    while (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        PumpMessages();
+        if (GetTickCount() > deadline) {
+            TerminateProcess(process.hProcess, 0xDEAD);
+            WaitForSingleObject(process.hProcess, INFINITE);
+            outcome.timedOut = true;
+            break;
+        }
+        const HWND box = BoxOf(process.dwProcessId);
+        if (box && (box != answered || !IsWindow(answered))) {
+            BoxSeen seen = Read(box);
+            const size_t index = outcome.boxes.size();
+            seen.answer = index < script.answers.size() ? script.answers[index] : script.fallback;
+            Answer(box, seen.answer, state);
+            outcome.boxes.push_back(seen);
+            answered = box;
+        }
+        MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, PollMs, QS_ALLINPUT);
+    }
+    GetExitCodeProcess(process.hProcess, &outcome.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return outcome;
+}
+
+std::string Transcript(const RunOutcome& outcome) {
+    std::string lines;
+    for (const BoxSeen& box : outcome.boxes)
+        lines += box.caption + " | " + box.text + " | " + box.buttons + " | " + box.icon + " -> " +
+                 box.answer + "\n";
+    if (outcome.timedOut) lines += "timed out\n";
+    return lines + "exit " + std::to_string(outcome.exitCode) + "\n";
+}

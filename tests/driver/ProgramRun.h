@@ -1,0 +1,46 @@
+#pragma once
+// Runs the real program as its users meet it: starts it with an exact command line, finds each
+// message box it shows, records it, answers it from a script, and reports the exit code. It can
+// also play a running Winamp (a top-level window) and hold a file open.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct BoxSeen {
+    std::string caption;
+    std::string text;
+    std::string buttons;  // e.g. "OK", "Yes No", "Retry Cancel"
+    std::string icon;     // "information", "question", "warning", "error", "none" or "other"
+    std::string answer;   // the script step that answered it
+};
+
+struct RunOutcome {
+    std::vector<BoxSeen> boxes;
+    DWORD exitCode = 0;
+    bool timedOut = false;
+    bool started = false;
+};
+
+// One step of the answer script: actions separated by '+', the last one a button.
+//   buttons: ok cancel yes no retry abort ignore close (close: the box's close command)
+//   actions before it: closewinamp, showwinamp, release (the held file)
+// When the script runs out, each further box is answered with `fallback`.
+struct RunScript {
+    std::string program;      // the program file
+    std::string tail;         // put right after the quoted program name, byte for byte
+    std::string commandLine;  // when set: the whole command line, instead of program + tail
+    std::string workingFolder;
+    std::vector<std::string> answers;
+    std::string fallback = "ok";
+    bool winampRunning = false;
+    std::string winampClass = "Winamp v1.x";
+    std::string winampTitle = "Winamp 5.9";
+    std::string heldFile;  // held open without delete sharing from the start until "release"
+    DWORD timeoutMs = 30000;
+};
+
+RunOutcome RunProgram(const RunScript& script);
+
+// One line a box: caption | text | buttons | icon -> answer.
+std::string Transcript(const RunOutcome& outcome);

@@ -1,0 +1,161 @@
+#include "tests/e2e/Scratch.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace {
+std::string WindowsPathOf(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+void RemoveTree(const std::string& path) {
+    for (const std::string& name : FolderEntries(path)) {
+        const std::string entry = path + "\\" + name;
+        SetFileAttributesA(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileA(entry.c_str())) RemoveTree(entry);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+void Collect(HKEY key, const std::string& path, std::map<std::string, RegValue>& values) {
+    for (DWORD index = 0;; ++index) {
+        char name[16384];
+        DWORD nameLength = sizeof name;
+        DWORD type = 0, size = 0;
+        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+            break;
+        std::string data(size, '\0');
+        nameLength = sizeof name;
+        RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
+                      reinterpret_cast<BYTE*>(data.data()), &size);
+        values[path + "|" + name] = {type, data.substr(0, size)};
+    }
+    for (const std::string& subkey : SubkeyNames(key, "")) {
+        HKEY child = nullptr;
+        if (RegOpenKeyExA(key, subkey.c_str(), 0, KEY_READ, &child) != ERROR_SUCCESS) continue;
+        values[path + "\\" + subkey + "|(key)"] = {};
+        Collect(child, path + "\\" + subkey, values);
+        RegCloseKey(child);
+    }
+}
+}  // namespace
+
+std::string ProgramFile() { return WindowsPathOf(TQ_PROGRAM_FILE); }
+
+ScratchFolder::ScratchFolder(const std::string& name) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    path_ = std::string(temp) + "tq_" + name;
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+void WriteFileText(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::optional<std::string> ReadFileText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+void MakeFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+
+std::vector<std::string> FolderEntries(const std::string& path) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    const HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+RegValue Sz(const std::string& text) { return {REG_SZ, text + std::string(1, '\0')}; }
+
+void SetValue(HKEY root, const std::string& key, const std::string& name, const RegValue& value) {
+    HKEY handle = nullptr;
+    RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
+    // A non-zero byte after the data keeps the platform from adding a terminator of its own.
+    std::string padded = value.data + "X";
+    RegSetValueExA(handle, name.c_str(), 0, value.type, reinterpret_cast<const BYTE*>(padded.data()),
+                   static_cast<DWORD>(value.data.size()));
+    RegCloseKey(handle);
+}
+
+std::optional<RegValue> GetValue(HKEY root, const std::string& key, const std::string& name) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return std::nullopt;
+    DWORD type = 0, size = 0;
+    std::optional<RegValue> value;
+    if (RegQueryValueExA(handle, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        std::string data(size, '\0');
+        RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        value = RegValue{type, data.substr(0, size)};
+    }
+    RegCloseKey(handle);
+    return value;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+void MakeKey(HKEY root, const std::string& key) {
+    HKEY handle = nullptr;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) ==
+        ERROR_SUCCESS)
+        RegCloseKey(handle);
+}
+
+void DeleteTree(HKEY root, const std::string& key) {
+    RegDeleteTreeA(root, key.c_str());
+    RegDeleteKeyA(root, key.c_str());
+}
+
+std::vector<std::string> SubkeyNames(HKEY root, const std::string& key) {
+    std::vector<std::string> names;
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return names;
+    char name[512];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    RegCloseKey(handle);
+    return names;
+}
+
+std::map<std::string, RegValue> Snapshot(HKEY root, const std::string& key) {
+    std::map<std::string, RegValue> values;
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return values;
+    Collect(handle, "", values);
+    RegCloseKey(handle);
+    return values;
+}
+
+RunScript ScriptFor(const std::string& tail, const std::string& workingFolder) {
+    RunScript script;
+    script.program = ProgramFile();
+    script.tail = tail;
+    script.workingFolder = workingFolder;
+    return script;
+}

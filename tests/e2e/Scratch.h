@@ -1,0 +1,56 @@
+#pragma once
+// What the end-to-end tests set up around the real program: folders, files and registry values,
+// and the program file itself.
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/driver/ProgramRun.h"
+
+// The program under test, as a Windows path.
+std::string ProgramFile();
+
+// A fresh, empty folder for one test, removed again with everything in it.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& name);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& relative) const { return path_ + "\\" + relative; }
+
+private:
+    std::string path_;
+};
+
+void WriteFileText(const std::string& path, const std::string& content);
+std::optional<std::string> ReadFileText(const std::string& path);
+void MakeFolder(const std::string& path);
+// Names of the files and folders directly in a folder, sorted.
+std::vector<std::string> FolderEntries(const std::string& path);
+
+struct RegValue {
+    DWORD type = REG_NONE;
+    std::string data;  // the stored bytes
+    bool operator==(const RegValue&) const = default;
+};
+
+RegValue Sz(const std::string& text);  // REG_SZ with its terminator
+
+void SetValue(HKEY root, const std::string& key, const std::string& name, const RegValue& value);
+std::optional<RegValue> GetValue(HKEY root, const std::string& key, const std::string& name);
+bool KeyExists(HKEY root, const std::string& key);
+void MakeKey(HKEY root, const std::string& key);
+void DeleteTree(HKEY root, const std::string& key);
+std::vector<std::string> SubkeyNames(HKEY root, const std::string& key);
+
+// Every key and value below a key, flattened to "path\name" = type:bytes, to compare states.
+std::map<std::string, RegValue> Snapshot(HKEY root, const std::string& key);
+
+// A script for the program under test with the given command tail and working folder.
+RunScript ScriptFor(const std::string& tail, const std::string& workingFolder = "");

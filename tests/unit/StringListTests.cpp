@@ -1,0 +1,131 @@
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/Exception.h"
+#include "platform/text/StringList.h"
+#include "platform/text/Text.h"
+
+namespace {
+std::vector<std::string> Items(const TStringList& list) {
+    std::vector<std::string> items;
+    for (int i = 0; i < list.ItemCount(); ++i) items.push_back(list.ItemAt(i));
+    return items;
+}
+
+TStringList ListOf(const std::vector<std::string>& items, TextCompare compare = LocaleCompareNoCase) {
+    TStringList list(compare);
+    for (const auto& item : items) list.Append(item);
+    return list;
+}
+
+int ByteCompare(const std::string& a, const std::string& b) { return a.compare(b) < 0 ? -1 : a == b ? 0 : 1; }
+
+TEST(StringList, AppendKeepsOrderAndDuplicatesAndGrowsByTheRule) {
+    TStringList list;
+    const std::pair<int, int> capacityAfter[] = {{1, 4}, {4, 4}, {5, 8}, {9, 12}, {13, 28},
+                                                 {65, 76}, {77, 95}};
+    int appended = 0;
+    for (const auto& [count, capacity] : capacityAfter) {
+        while (appended < count) EXPECT_EQ(list.Append("same"), appended++);
+        EXPECT_EQ(list.Capacity(), capacity) << "after " << count << " items";
+    }
+    EXPECT_EQ(list.ItemCount(), 77);
+    EXPECT_EQ(list.ItemAt(76), "same");
+}
+
+TEST(StringList, RemoveAtMovesLaterItemsDownAndKeepsCapacity) {
+    TStringList list = ListOf({"a", "b", "c", "d", "e"});
+    list.RemoveAt(4);
+    list.RemoveAt(1);
+    EXPECT_EQ(Items(list), (std::vector<std::string>{"a", "c", "d"}));
+    EXPECT_EQ(list.Capacity(), 8);
+    list.RemoveAll();
+    EXPECT_EQ(list.ItemCount(), 0);
+    EXPECT_EQ(list.Capacity(), 0);
+}
+
+TEST(StringList, BadIndexRaisesAndLeavesTheListAlone) {
+    TStringList list = ListOf({"a", "b"});
+    for (int index : {-1, 2, 1000}) {
+        try {
+            list.RemoveAt(index);
+            FAIL() << "no failure for " << index;
+        } catch (const EStringListError& failure) {
+            EXPECT_EQ(failure.Message(), "List index out of bounds (" + std::to_string(index) + ")");
+            EXPECT_STREQ(failure.ClassName(), "EStringListError");
+            EXPECT_NE(failure.Address(), nullptr);
+        }
+        EXPECT_THROW(list.ItemAt(index), EStringListError);
+    }
+    EXPECT_EQ(Items(list), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(StringList, NotificationsSurroundEachChangeButNotANoOp) {
+    TStringList list;
+    std::string log;
+    list.OnChanging = [&] { log += '<'; };
+    list.OnChange = [&] { log += '>'; };
+    list.RemoveAll();
+    list.SortItems();
+    EXPECT_EQ(log, "");
+    list.Append("b");
+    list.Append("a");
+    list.SortItems();
+    list.RemoveAt(0);
+    list.RemoveAll();
+    EXPECT_EQ(log, "<><><><><>");
+}
+
+TEST(StringList, SortOrdersByLocaleIgnoringCase) {
+    TStringList list = ListOf({"Tarnquill 2.0", "tarnquill 1.1", "TARNQUILL 1.0", "Tarnquill 10",
+                               "Tarnquill 9"});
+    list.SortItems();
+    EXPECT_EQ(Items(list), (std::vector<std::string>{"TARNQUILL 1.0", "tarnquill 1.1", "Tarnquill 10",
+                                                     "Tarnquill 2.0", "Tarnquill 9"}));
+}
+
+TEST(StringList, SortExchangesTwoEqualItems) {
+    TStringList list = ListOf({"ABC", "abc"});
+    list.SortItems();
+    EXPECT_EQ(Items(list), (std::vector<std::string>{"abc", "ABC"}));
+}
+
+TEST(StringList, SortMatchesAReferenceSortOnManyShapes) {
+    std::vector<std::vector<std::string>> shapes;
+    for (int n : {2, 3, 7, 64, 500}) {
+        std::vector<std::string> ascending, descending, repeated, mixed;
+        for (int i = 0; i < n; ++i) {
+            ascending.push_back(std::to_string(1000 + i));
+            descending.push_back(std::to_string(1000 + n - i));
+            repeated.push_back(std::to_string(i % 3));
+            mixed.push_back(std::to_string((i * 7919) % 101));
+        }
+        shapes.insert(shapes.end(), {ascending, descending, repeated, mixed});
+    }
+    for (const auto& shape : shapes) {
+        TStringList list = ListOf(shape, ByteCompare);
+        list.SortItems();
+        std::vector<std::string> expected = shape;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(Items(list), expected);
+    }
+}
+
+TEST(StringList, SortEndsAndStaysInsideTheListForAnInconsistentComparison) {
+    const TextCompare inconsistent[] = {
+        [](const std::string&, const std::string&) { return -2; },
+        [](const std::string&, const std::string&) { return 1; },
+        [](const std::string& a, const std::string& b) { return a.size() % 2 ? -1 : b.size() % 2 ? 1 : -1; },
+    };
+    for (TextCompare compare : inconsistent) {
+        TStringList list = ListOf({"a", "bb", "c", "dd", "e", "ff", "g"}, compare);
+        list.SortItems();
+        std::vector<std::string> items = Items(list);
+        std::sort(items.begin(), items.end());
+        EXPECT_EQ(items, (std::vector<std::string>{"a", "bb", "c", "dd", "e", "ff", "g"}));
+    }
+}
+}  // namespace
