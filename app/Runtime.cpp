@@ -48,12 +48,15 @@ LONG WINAPI OnFault(EXCEPTION_POINTERS* info) {
     ReportRunError(217, address);
 }
 
+}  // namespace
+
 void SetUpFailureReport() {
     outOfMemory = new EOutOfMemory("Out of memory", nullptr);
     invalidPointer = new EInvalidPointer("Invalid pointer operation", nullptr);
     failureReportInPlace = true;
 }
 
+namespace {
 void FinaliseFailureReport() {
     if (!failureReportInPlace) return;
     failureReportInPlace = false;
@@ -64,9 +67,13 @@ void FinaliseFailureReport() {
 }
 }  // namespace
 
-void StartUp() {
+void InstallLastResort() {
     previousFaultFilter = SetUnhandledExceptionFilter(OnFault);
     previousTerminate = std::set_terminate(OnTerminate);
+}
+
+void StartUp() {
+    InstallLastResort();
     SetUpFailureReport();
     RecordLeadBytes();
 }

@@ -4,6 +4,10 @@
 
 // Installs the last resort, then initialises the modules and puts the failure report in place.
 void StartUp();
+// The two halves of StartUp: from the first on, unhandled failures end in the run-error box;
+// from the second on, in the failure box.
+void InstallLastResort();
+void SetUpFailureReport();
 // Runs body; a failure that leaves it ends in the failure box and exit code 1.
 void RunReported(void (*body)());
 // Finalises in reverse order and ends the process.

@@ -23,13 +23,15 @@ int IconCodeOf(HWND box) {
 }
 }  // namespace
 
+// Called after each sent message is handled; by the end of WM_INITDIALOG the box has its icon.
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE) {
-        const auto box = reinterpret_cast<HWND>(wParam);
+    const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == WM_INITDIALOG) {
         char className[16] = {};
-        GetClassNameA(box, className, sizeof className);
+        GetClassNameA(message->hwnd, className, sizeof className);
         if (lstrcmpA(className, "#32770") == 0)
-            SetPropA(box, ProbeIconProperty, reinterpret_cast<HANDLE>(INT_PTR{IconCodeOf(box)}));
+            SetPropA(message->hwnd, ProbeIconProperty,
+                     reinterpret_cast<HANDLE>(INT_PTR{IconCodeOf(message->hwnd)}));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

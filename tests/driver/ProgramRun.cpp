@@ -26,7 +26,7 @@ public:
         const auto proc =
             module_ ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module_, "ProbeHook")))
                     : nullptr;
-        hook_ = proc ? SetWindowsHookExA(WH_CBT, proc, module_, 0) : nullptr;
+        hook_ = proc ? SetWindowsHookExA(WH_CALLWNDPROCRET, proc, module_, 0) : nullptr;
     }
     ~ProbeHook() {
         if (hook_) UnhookWindowsHookEx(hook_);

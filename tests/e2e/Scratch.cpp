@@ -5,11 +5,6 @@
 #include <sstream>
 
 namespace {
-std::string WindowsPathOf(const std::string& unixPath) {
-    std::string path = "Z:" + unixPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
 
 void RemoveTree(const std::string& path) {
     for (const std::string& name : FolderEntries(path)) {
@@ -42,6 +37,12 @@ void Collect(HKEY key, const std::string& path, std::map<std::string, RegValue>&
     }
 }
 }  // namespace
+
+std::string WindowsPathOf(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
 
 std::string ProgramFile() { return WindowsPathOf(TQ_PROGRAM_FILE); }
 

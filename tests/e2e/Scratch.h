@@ -12,6 +12,7 @@
 
 // The program under test, as a Windows path.
 std::string ProgramFile();
+std::string WindowsPathOf(const std::string& unixPath);
 
 // A fresh, empty folder for one test, removed again with everything in it.
 class ScratchFolder {

@@ -1,0 +1,47 @@
+// A program built on the real start-up, failure report and shutdown, whose only work is to fail
+// in the way its argument names, so that every kind of failure can be seen as its user would.
+#include <windows.h>
+
+#include <cstring>
+#include <new>
+
+#include "app/CommandLine.h"
+#include "app/Runtime.h"
+#include "platform/Exception.h"
+
+namespace {
+volatile int zero = 0;
+int* volatile nowhere = nullptr;
+
+#pragma GCC diagnostic ignored "-Winfinite-recursion"
+int Recurse(int depth) {
+    volatile char frame[4096];
+    frame[0] = static_cast<char>(depth);
+    return Recurse(depth + 1) + frame[0];
+}
+
+void Fail() {
+    const std::string how = CommandLineArgument(1);
+    if (how == "raise") Raise<ERegistryException>("Failed to create key Options");
+    if (how == "raise-stop") Raise<ERegistryException>("Ends in a stop.");
+    if (how == "raise-empty") Raise<EStringListError>("");
+    if (how == "raise-long") Raise<ERegistryException>(std::string(3000, 'L'));
+    if (how == "out-of-memory") throw std::bad_alloc();
+    if (how == "write") *nowhere = 1;
+    if (how == "read") zero = *(nowhere + 4);
+    if (how == "divide") zero = 7 / zero;
+    if (how == "overflow") zero = Recurse(0);
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    const std::string stage = CommandLineArgument(2);
+    if (stage == "early") {
+        InstallLastResort();
+        Fail();
+        ShutDown(0);
+    }
+    StartUp();
+    RunReported(Fail);
+    ShutDown(0);
+}
