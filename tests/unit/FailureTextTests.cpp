@@ -77,7 +77,7 @@ TEST(FailureText, NamesTheModuleThatHoldsTheAddress) {
                         " at " + HexAddress(offset) + ".\nOut of memory.").c_str());
 
     FailureText(failure, nullptr, text, sizeof text);
-    EXPECT_STREQ(text, "Exception EOutOfMemory in module text_tests.exe at 00000000.\nOut of memory.");
+    EXPECT_STREQ(text, "Exception EOutOfMemory in module unit_tests.exe at 00000000.\nOut of memory.");
 
     EXPECT_EQ(FailureText(failure, nullptr, text, 10), 9u);
     EXPECT_STREQ(text, "Exception");

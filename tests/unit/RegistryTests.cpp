@@ -1,0 +1,330 @@
+// The registry objects against the real registry; each test works below a scratch key of its own.
+#include <windows.h>
+
+#include <climits>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/Exception.h"
+#include "platform/registry/Registry.h"
+#include "platform/text/StringList.h"
+
+namespace {
+constexpr char Scratch[] = "Software\\TarnquillTests\\Registry";
+
+struct Stored {
+    DWORD type;
+    std::string data;
+    bool operator==(const Stored&) const = default;
+};
+
+std::optional<Stored> Get(const std::string& key, const std::string& name, HKEY root = HKEY_CURRENT_USER) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return std::nullopt;
+    DWORD type = 0, size = 0;
+    std::optional<Stored> value;
+    if (RegQueryValueExA(handle, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        std::string data(size, '\0');
+        RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        value = Stored{type, data.substr(0, size)};
+    }
+    RegCloseKey(handle);
+    return value;
+}
+
+void Put(const std::string& key, const std::string& name, DWORD type, const std::string& data) {
+    HKEY handle = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
+    const std::string padded = data + "X";  // keeps the platform from adding a terminator
+    RegSetValueExA(handle, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(padded.data()),
+                   static_cast<DWORD>(data.size()));
+    RegCloseKey(handle);
+}
+
+bool Exists(const std::string& key, HKEY root = HKEY_CURRENT_USER) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+void MakeVolatile(const std::string& key) {
+    HKEY handle = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                    nullptr, &handle, nullptr);
+    RegCloseKey(handle);
+}
+
+std::string Path(const std::string& below) { return std::string(Scratch) + "\\" + below; }
+
+template <class Action>
+std::string RaisedMessage(Action action) {
+    try {
+        action();
+    } catch (const ERegistryException& failure) {
+        return failure.Message();
+    }
+    return "(nothing raised)";
+}
+
+// The platform never refuses a data query whose size query succeeded, short of a race; so for
+// that one call the test swaps the program's import of RegQueryValueExA for one that refuses
+// queries with a data buffer.
+class RefusedDataQuery {
+public:
+    RefusedDataQuery() { Swap(reinterpret_cast<void*>(&Refuse)); }
+    ~RefusedDataQuery() { Swap(reinterpret_cast<void*>(original_)); }
+    RefusedDataQuery(const RefusedDataQuery&) = delete;
+    RefusedDataQuery& operator=(const RefusedDataQuery&) = delete;
+
+private:
+    static LONG WINAPI Refuse(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
+        if (data) return ERROR_ACCESS_DENIED;
+        return original_(key, name, reserved, type, data, size);
+    }
+    static void** ImportSlot() {
+        auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+        const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+             import->Name; ++import) {
+            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->OriginalFirstThunk);
+            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
+            for (; names->u1.AddressOfData; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+                const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+                if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), "RegQueryValueExA") == 0)
+                    return reinterpret_cast<void**>(&slots->u1.Function);
+            }
+        }
+        return nullptr;
+    }
+    static void Swap(void* replacement) {
+        void** slot = ImportSlot();
+        DWORD protection = 0;
+        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+        if (!original_) original_ = reinterpret_cast<decltype(original_)>(*slot);
+        *slot = replacement;
+        VirtualProtect(slot, sizeof *slot, protection, &protection);
+    }
+    static inline LONG(WINAPI* original_)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) = nullptr;
+};
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegDeleteTreeA(HKEY_CURRENT_USER, Scratch);
+        RegDeleteKeyA(HKEY_CURRENT_USER, Scratch);
+        HKEY scratch = nullptr;  // made first, so that no volatile key below can make it volatile
+        RegCreateKeyExA(HKEY_CURRENT_USER, Scratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch, nullptr);
+        RegCloseKey(scratch);
+        handlesBefore_ = KeyHandle::LiveCount();
+    }
+    void TearDown() override {
+        EXPECT_EQ(KeyHandle::LiveCount(), handlesBefore_) << "a key handle was left open";
+        RegDeleteTreeA(HKEY_CURRENT_USER, Scratch);
+        RegDeleteKeyA(HKEY_CURRENT_USER, Scratch);
+    }
+    int handlesBefore_ = 0;
+};
+
+TEST_F(RegistryTest, RelativeOpensAddUpAndAbsoluteOnesStartAtTheRoot) {
+    TRegistry registry;
+    EXPECT_EQ(registry.RootHandle(), HKEY_CURRENT_USER);
+    ASSERT_TRUE(registry.OpenPath(Path("One\\Two"), true));
+    EXPECT_EQ(registry.KeyPath(), Path("One\\Two"));
+    ASSERT_TRUE(registry.OpenPath("Three", true));
+    EXPECT_EQ(registry.KeyPath(), Path("One\\Two\\Three"));
+    EXPECT_TRUE(Exists(Path("One\\Two\\Three")));
+    EXPECT_EQ(KeyHandle::LiveCount(), handlesBefore_ + 1);
+    ASSERT_TRUE(registry.OpenPath("\\" + Path("One"), false));
+    EXPECT_EQ(registry.KeyPath(), Path("One"));
+    ASSERT_TRUE(registry.OpenPath("", true));  // the open key itself, never created
+    EXPECT_EQ(registry.KeyPath(), Path("One") + "\\");
+    registry.ClosePath();
+    EXPECT_EQ(registry.KeyPath(), "");
+    EXPECT_EQ(registry.OpenHandle(), nullptr);
+}
+
+TEST_F(RegistryTest, AFailedOpenLeavesTheOpenKeyUsable) {
+    TRegIniFile registry(Path("Home"));
+    const HKEY before = registry.OpenHandle();
+    EXPECT_FALSE(registry.OpenPath("Missing\\Key", false));
+    MakeVolatile(Path("Volatile"));
+    EXPECT_FALSE(registry.OpenPath("\\" + Path("Volatile\\Child"), true));
+    EXPECT_EQ(registry.OpenHandle(), before);
+    EXPECT_EQ(registry.KeyPath(), Path("Home"));
+    registry.WriteText("Still", "usable");
+    EXPECT_EQ(Get(Path("Home"), "Still"), (Stored{REG_SZ, std::string("usable\0", 7)}));
+}
+
+TEST_F(RegistryTest, SetRootClosesTheKeyOnlyForAnotherRoot) {
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenPath(Path("Key"), true));
+    registry.SetRoot(HKEY_CURRENT_USER);
+    EXPECT_EQ(registry.KeyPath(), Path("Key"));
+    EXPECT_NE(registry.OpenHandle(), nullptr);
+    registry.SetRoot(HKEY_CLASSES_ROOT);
+    EXPECT_EQ(registry.OpenHandle(), nullptr);
+    EXPECT_EQ(registry.KeyPath(), "");
+    EXPECT_TRUE(registry.OpenPath("TarnquillTests.Root", true));
+    EXPECT_TRUE(Exists("TarnquillTests.Root", HKEY_CLASSES_ROOT));
+    registry.ClosePath();
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, "TarnquillTests.Root");
+}
+
+TEST_F(RegistryTest, EntriesAreStoredAsStringValues) {
+    TRegIniFile registry(Path("Home"));
+    registry.WriteNumberEntry("Options", "Eight", 8);
+    registry.WriteNumberEntry("Options", "Negative", -42);
+    registry.WriteNumberEntry("Options", "Lowest", INT_MIN);
+    registry.WriteEntry("Options", "Empty", "");
+    registry.WriteEntry("", "Direct", "in the open key");
+    EXPECT_EQ(Get(Path("Home\\Options"), "Eight"), (Stored{REG_SZ, std::string("8\0", 2)}));
+    EXPECT_EQ(Get(Path("Home\\Options"), "Negative"), (Stored{REG_SZ, std::string("-42\0", 4)}));
+    EXPECT_EQ(Get(Path("Home\\Options"), "Lowest"), (Stored{REG_SZ, std::string("-2147483648\0", 12)}));
+    EXPECT_EQ(Get(Path("Home\\Options"), "Empty"), (Stored{REG_SZ, std::string(1, '\0')}));
+    EXPECT_EQ(Get(Path("Home"), "Direct")->data, std::string("in the open key\0", 16));
+    EXPECT_EQ(registry.ReadEntry("Options", "Eight", "default"), "8");
+    EXPECT_EQ(registry.ReadEntry("Options", "Empty", "default"), "");
+    EXPECT_EQ(registry.ReadEntry("Options", "Missing", "default"), "default");
+}
+
+struct ReadCase {
+    const char* name;
+    DWORD type;
+    std::string data;
+    const char* text;  // nullptr: "Invalid data type" is raised
+};
+
+TEST_F(RegistryTest, ReadEntryAcceptsOnlyTextAndCutsAtTheFirstZero) {
+    const ReadCase cases[] = {
+        {"Plain", REG_SZ, std::string("text\0", 5), "text"},
+        {"", REG_SZ, std::string("unnamed\0", 8), "unnamed"},
+        {"Embedded", REG_SZ, std::string("before\0after\0", 13), "before"},
+        {"Unterminated", REG_SZ, "whole", "whole"},
+        {"Expand", REG_EXPAND_SZ, std::string("%WINDIR%\\x\0", 11), "%WINDIR%\\x"},
+        {"EmptyBinary", REG_BINARY, "", ""},
+        {"EmptyDword", REG_DWORD, "", ""},
+        {"Dword", REG_DWORD, std::string("\x08\0\0\0", 4), nullptr},
+        {"Binary", REG_BINARY, "ab", nullptr},
+        {"Multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5), nullptr},
+        {"None", REG_NONE, "x", nullptr},
+    };
+    for (const auto& c : cases) Put(Path("Home\\Section"), c.name, c.type, c.data);
+    TRegIniFile registry(Path("Home"));
+    for (const auto& c : cases) {
+        if (c.text) {
+            EXPECT_EQ(registry.ReadEntry("Section", c.name, "default"), c.text) << c.name;
+        } else {
+            EXPECT_EQ(RaisedMessage([&] { registry.ReadEntry("Section", c.name, "d"); }),
+                      std::string("Invalid data type for '") + c.name + "'");
+        }
+        EXPECT_EQ(registry.KeyPath(), Path("Home"));
+        EXPECT_EQ(KeyHandle::LiveCount(), handlesBefore_ + 1) << c.name;
+    }
+}
+
+TEST_F(RegistryTest, ReadingAndRemovingInAMissingSectionCreateNothing) {
+    TRegIniFile registry(Path("Home"));
+    EXPECT_EQ(registry.ReadEntry("Nowhere", "Entry", "default"), "default");
+    registry.RemoveEntry("Nowhere", "Entry");
+    EXPECT_FALSE(Exists(Path("Home\\Nowhere")));
+    Put(Path("Home\\Run"), "Keep", REG_SZ, std::string("k\0", 2));
+    Put(Path("Home\\Run"), "Gone", REG_SZ, std::string("g\0", 2));
+    registry.RemoveEntry("Run", "Gone");
+    registry.RemoveEntry("Run", "Gone");
+    EXPECT_FALSE(Get(Path("Home\\Run"), "Gone"));
+    EXPECT_TRUE(Get(Path("Home\\Run"), "Keep"));
+}
+
+TEST_F(RegistryTest, RemoveSectionDeletesAWholeTree) {
+    for (const char* key : {"Tree\\A", "Tree\\B\\Deep", "Tree\\C", "Tree\\D"}) Put(Path(key), "v", REG_SZ, "x");
+    for (int i = 0; i < 40; ++i) Put(Path("Wide\\Item" + std::to_string(i)), "v", REG_SZ, "x");
+    TRegIniFile registry(Scratch);
+    EXPECT_TRUE(registry.RemoveSection("Tree"));
+    EXPECT_TRUE(registry.RemoveSection("\\" + Path("Wide")));
+    EXPECT_FALSE(Exists(Path("Tree")));
+    EXPECT_FALSE(Exists(Path("Wide")));
+    EXPECT_FALSE(registry.RemoveSection("Tree"));
+    EXPECT_EQ(registry.KeyPath(), Scratch);
+}
+
+TEST_F(RegistryTest, ListSectionsNamesEverySubkeyOrNoneWithoutAKey) {
+    for (const char* key : {"List\\b", "List\\a", "List\\c\\d"}) Put(Path(key), "v", REG_SZ, "x");
+    HKEY list = nullptr, longest = nullptr;  // a full path this long would pass the platform's limit
+    RegOpenKeyExA(HKEY_CURRENT_USER, Path("List").c_str(), 0, KEY_ALL_ACCESS, &list);
+    ASSERT_EQ(RegCreateKeyExA(list, std::string(255, 'n').c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &longest, nullptr), ERROR_SUCCESS);
+    RegCloseKey(longest);
+    RegCloseKey(list);
+    TRegIniFile registry(Path("List"));
+    TStringList names;
+    registry.ListSections(names);
+    ASSERT_EQ(names.ItemCount(), 4);
+    names.SortItems();
+    EXPECT_EQ(names.ItemAt(0), "a");
+    EXPECT_EQ(names.ItemAt(3), std::string(255, 'n'));
+    registry.ClosePath();
+    registry.ListSections(names);
+    EXPECT_EQ(names.ItemCount(), 0);
+}
+
+TEST_F(RegistryTest, ASectionThatCannotBeCreatedRaisesWithThePathAsGiven) {
+    MakeVolatile(Path("Volatile"));
+    TRegIniFile registry(Path("Home"));
+    const std::string absolute = "\\" + Path("Volatile\\Options");
+    EXPECT_EQ(RaisedMessage([&] { registry.WriteEntry(absolute, "Entry", "x"); }),
+              "Failed to create key " + absolute);
+    EXPECT_EQ(registry.KeyPath(), Path("Home"));
+    EXPECT_EQ(KeyHandle::LiveCount(), handlesBefore_ + 1);
+}
+
+TEST_F(RegistryTest, WritingThroughADeletedKeyRaises) {
+    TRegIniFile registry(Path("Doomed"));
+    RegDeleteKeyA(HKEY_CURRENT_USER, Path("Doomed").c_str());
+    EXPECT_EQ(RaisedMessage([&] { registry.WriteText("Value", "x"); }), "Failed to set data for 'Value'");
+    EXPECT_EQ(RaisedMessage([&] { registry.WriteEntry("", "Value", "x"); }).rfind("Failed to ", 0), 0u);
+    EXPECT_EQ(registry.KeyPath(), Path("Doomed"));
+}
+
+TEST_F(RegistryTest, AValueWhoseDataCannotBeFetchedRaises) {
+    Put(Path("Home\\Options"), "WinampPath", REG_SZ, std::string("C:\\W\\WINAMP.EXE\0", 17));
+    TRegIniFile registry(Path("Home"));
+    {
+        RefusedDataQuery refused;
+        EXPECT_EQ(RaisedMessage([&] { registry.ReadEntry("Options", "WinampPath", ""); }),
+                  "Failed to get data for 'WinampPath'");
+        EXPECT_EQ(registry.ReadEntry("Options", "Missing", "default"), "default");
+    }
+    EXPECT_EQ(registry.ReadEntry("Options", "WinampPath", ""), "C:\\W\\WINAMP.EXE");
+}
+
+TEST_F(RegistryTest, AnObjectWhoseHomeCannotBeCreatedWorksBelowTheRoot) {
+    const std::string volatileKey = "TarnquillTestsVolatile";
+    const std::string rootSection = "TarnquillTestsRootSection";
+    MakeVolatile(volatileKey);
+    Put(rootSection, "Entry", REG_SZ, std::string("from the root\0", 14));
+    {
+        TRegIniFile registry(volatileKey + "\\Child");
+        EXPECT_EQ(registry.OpenHandle(), nullptr);
+        EXPECT_EQ(registry.HomePath(), volatileKey + "\\Child");
+        EXPECT_EQ(registry.ReadEntry(rootSection, "Entry", "default"), "from the root");
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, rootSection.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, volatileKey.c_str());
+}
+
+TEST_F(RegistryTest, SubkeyTestsCreateNothing) {
+    TRegIniFile registry(Path("Hotkeys"));
+    EXPECT_FALSE(registry.HasSubkey("General"));
+    EXPECT_FALSE(Exists(Path("Hotkeys\\General")));
+    Put(Path("Hotkeys\\General"), "v", REG_SZ, "x");
+    EXPECT_TRUE(registry.HasSubkey("General"));
+    EXPECT_TRUE(registry.HasSubkey("\\" + Path("Hotkeys")));
+    EXPECT_TRUE(registry.MakeSubkey("Made\\Deeper"));
+    EXPECT_TRUE(Exists(Path("Hotkeys\\Made\\Deeper")));
+}
+}  // namespace
