@@ -1,5 +1,6 @@
 #include "tests/driver/ProgramRun.h"
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 
@@ -126,11 +127,16 @@ BoxSeen Read(HWND box) {
     buffer.assign(4096, '\0');
     buffer.resize(static_cast<size_t>(GetDlgItemTextA(box, 0xFFFF, buffer.data(), 4096)));
     seen.text = buffer;
+    // Buttons as they stand on the box, left to right.
+    std::vector<std::pair<LONG, int>> shown;
     for (const ButtonName& button : Buttons) {
-        if (!GetDlgItem(box, button.id)) continue;
-        if (!seen.buttons.empty()) seen.buttons += ' ';
-        seen.buttons += ShownButtonNames[button.id];
+        RECT place;
+        const HWND control = GetDlgItem(box, button.id);
+        if (control && GetWindowRect(control, &place)) shown.emplace_back(place.left, button.id);
     }
+    std::sort(shown.begin(), shown.end());
+    for (const auto& [left, id] : shown)
+        seen.buttons += (seen.buttons.empty() ? "" : " ") + std::string(ShownButtonNames[id]);
     seen.icon = IconName(reinterpret_cast<INT_PTR>(GetPropA(box, ProbeIconProperty)));
     return seen;
 }

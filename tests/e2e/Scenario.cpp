@@ -1,0 +1,144 @@
+#include "tests/e2e/Scenario.h"
+
+#include <algorithm>
+#include <regex>
+
+#include <gtest/gtest.h>
+
+#include "platform/text/Text.h"
+
+namespace {
+
+std::string Replaced(std::string text, const std::string& dir, const std::string& wd) {
+    for (const auto& [mark, value] : {std::pair<std::string, std::string>{"{dir}", dir}, {"{wd}", wd}}) {
+        for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + value.size()))
+            text.replace(at, mark.size(), value);
+    }
+    return text;
+}
+
+// Removes what earlier runs left in the places the program works in; other programs' entries
+// in the uninstall list are left alone.
+void ClearProgramPlaces() {
+    DeleteTree(HKEY_CURRENT_USER, ProductKey);
+    for (const char* key : {"Winamp.File", "Winamp.Playlist"})
+        for (int i = 0; i < 3 && KeyExists(HKEY_CLASSES_ROOT, key); ++i) DeleteTree(HKEY_CLASSES_ROOT, key);
+    for (const std::string& entry : SubkeyNames(HKEY_LOCAL_MACHINE, UninstallKey))
+        if (AsciiUpper(entry).find("TARNQUILL") != std::string::npos || entry.rfind("TqOther", 0) == 0)
+            DeleteTree(HKEY_LOCAL_MACHINE, std::string(UninstallKey) + "\\" + entry);
+    for (const char* name : {"Tarnquill", "TqOtherProgram"}) {
+        HKEY run = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
+            RegDeleteValueA(run, name);
+            RegCloseKey(run);
+        }
+    }
+    for (const char* file : {"C:\\Plugins\\gen_zorv.dll", "C:\\PROGRAM FILES\\WINAMP\\Plugins\\gen_zorv.dll"})
+        DeleteFileA(file);
+}
+
+void Apply(const RegEntry& entry, const std::string& dir, const std::string& wd) {
+    if (entry.name == "(key)") {
+        MakeKey(entry.root, entry.key);
+    } else if (entry.value) {
+        RegValue value = *entry.value;
+        value.data = Replaced(value.data, dir, wd);
+        SetValue(entry.root, entry.key, entry.name, value);
+    }
+}
+
+void Verify(const RegEntry& entry, const std::string& dir, const std::string& wd, const char* scenario) {
+    if (entry.name == "(key)") {
+        EXPECT_EQ(KeyExists(entry.root, entry.key), entry.value.has_value()) << scenario << ": key " << entry.key;
+        return;
+    }
+    std::optional<RegValue> expected = entry.value;
+    if (expected) expected->data = Replaced(expected->data, dir, wd);
+    const std::optional<RegValue> actual = GetValue(entry.root, entry.key, entry.name);
+    EXPECT_EQ(actual.has_value(), expected.has_value()) << scenario << ": " << entry.key << "|" << entry.name;
+    if (actual && expected) {
+        EXPECT_EQ(actual->type, expected->type) << scenario << ": " << entry.name;
+        EXPECT_EQ(actual->data, expected->data) << scenario << ": " << entry.name;
+    }
+}
+
+std::vector<std::string> BoxesSeen(const RunOutcome& outcome) {
+    std::vector<std::string> boxes;
+    for (const BoxSeen& box : outcome.boxes)
+        boxes.push_back(box.caption + " | " + box.text + " | " + box.buttons + " | " + box.icon);
+    return boxes;
+}
+
+// An expected box that begins with "re:" is a regular expression for the whole line.
+bool Matches(const std::string& seen, const std::string& expected) {
+    if (expected.rfind("re:", 0) == 0) return std::regex_match(seen, std::regex(expected.substr(3)));
+    return seen == expected;
+}
+
+std::vector<std::string> Expanded(const std::vector<std::string>& boxes, const std::string& dir,
+                                  const std::string& wd) {
+    std::vector<std::string> expanded;
+    for (const std::string& box : boxes) expanded.push_back(Replaced(box, dir, wd));
+    return expanded;
+}
+}  // namespace
+
+RegEntry Key(HKEY root, const std::string& key) { return {root, key, "(key)", RegValue{}}; }
+RegEntry NoKey(HKEY root, const std::string& key) { return {root, key, "(key)", std::nullopt}; }
+RegEntry Value(HKEY root, const std::string& key, const std::string& name, const RegValue& value) {
+    return {root, key, name, value};
+}
+RegEntry NoValue(HKEY root, const std::string& key, const std::string& name) {
+    return {root, key, name, std::nullopt};
+}
+RegEntry PlayCommand(const std::string& command) {
+    return Value(HKEY_CLASSES_ROOT, FileCommandKey, "", Sz(command));
+}
+RegEntry GeneralPresent() { return Key(HKEY_CURRENT_USER, HotkeysGeneralKey); }
+
+void Check(const Scenario& scenario) {
+    ClearProgramPlaces();
+    ScratchFolder scratch("e2e");
+    const std::string dir = scratch.Path();
+    const std::string wd = scratch / "setup";
+    MakeFolder(wd);
+    WriteFileText(wd + "\\gen_zorv.dll", NewPlugin);
+    for (const std::string folder : {"Winamp", "Winamp\\Plugins", "Player", "Player\\Plugins"})
+        MakeFolder(scratch / folder);
+    for (const FileEntry& file : scenario.filesBefore) {
+        const std::string path = Replaced(file.path, dir, wd);
+        if (file.content) WriteFileText(path, *file.content);
+        else DeleteFileA(path.c_str());
+    }
+    for (const std::string& folder : scenario.foldersBefore) MakeFolder(Replaced(folder, dir, wd));
+    for (const RegEntry& entry : scenario.before) Apply(entry, dir, wd);
+    auto othersBefore = Snapshot(HKEY_LOCAL_MACHINE, UninstallKey);
+
+    RunScript script = ScriptFor(scenario.tail, wd);
+    script.answers = scenario.answers;
+    script.fallback = "cancel";
+    script.winampRunning = scenario.winampRunning;
+    script.heldFile = Replaced(scenario.heldFile, dir, wd);
+    script.timeoutMs = 20000;
+    const RunOutcome outcome = RunProgram(script);
+
+    ASSERT_TRUE(outcome.started) << scenario.name;
+    EXPECT_FALSE(outcome.timedOut) << scenario.name;
+    const std::vector<std::string> seen = BoxesSeen(outcome);
+    const std::vector<std::string> expected = Expanded(scenario.boxes, dir, wd);
+    EXPECT_EQ(seen.size(), expected.size()) << scenario.name << "\n" << Transcript(outcome);
+    for (size_t i = 0; i < std::min(seen.size(), expected.size()); ++i)
+        EXPECT_TRUE(Matches(seen[i], expected[i])) << scenario.name << ", box " << i << "\n  seen: " << seen[i]
+                                                   << "\n  expected: " << expected[i];
+    EXPECT_EQ(outcome.exitCode, scenario.exitCode) << scenario.name;
+    for (const RegEntry& entry : scenario.after) Verify(entry, dir, wd, scenario.name);
+    for (const FileEntry& file : scenario.filesAfter)
+        EXPECT_EQ(ReadFileText(Replaced(file.path, dir, wd)), file.content) << scenario.name << ": " << file.path;
+    // Other programs' uninstall entries are never touched.
+    auto othersAfter = Snapshot(HKEY_LOCAL_MACHINE, UninstallKey);
+    for (auto* state : {&othersBefore, &othersAfter})
+        std::erase_if(*state,
+                      [](const auto& item) { return AsciiUpper(item.first).rfind("\\TARNQUILL", 0) == 0; });
+    EXPECT_EQ(othersAfter, othersBefore) << scenario.name;
+    ClearProgramPlaces();
+}

@@ -1,0 +1,95 @@
+#pragma once
+// One run of the real program described as a table row: the state before, the run, and what the
+// user saw and what changed. "{dir}" in any text stands for the scenario's scratch folder, and
+// "{wd}" for the working folder the program is started in.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/Scratch.h"
+
+// The companion plug-in in the working folder, as every scenario starts.
+constexpr char NewPlugin[] = "companion plug-in, new build";
+
+// Texts the user sees.
+namespace says {
+constexpr char Question[] =
+    "Tarnquill installation | Tarnquill can assign default hotkey combinations to either "
+    "Win+<button> combinations, or to Ctrl+Shift+<button> combinations (later you can redefine "
+    "them as you wish). Does your keyboard have Win button? If you don't know, press \"No\". | "
+    "Yes No | question";
+constexpr char EditionFound[] =
+    "Installation | Tarnquill plugin edition was found on this system. For the Full Tarnquill "
+    "edition to function correctly, the plugin edition must be uninstalled first. Please press OK "
+    "to uninstall it now. | OK | information";
+constexpr char EditionWait[] =
+    "Installation | Winamp is running. Please close Winamp to successfully proceed with Tarnquill "
+    "installation. | OK | information";
+constexpr char CopyWait[] =
+    "Installation | Winamp is running. Please close Winamp to proceed with Tarnquill installation. "
+    "| OK | information";
+constexpr char CopyFailed[] =
+    "Installation | Error copying Tarnquill companion plugin. Please let me know about this error "
+    "to tarnquill@halvorstead.com | OK | error";
+constexpr char FinishWait[] =
+    "Installation | Winamp is running. Please close Winamp to finish Tarnquill installation. | OK "
+    "| information";
+constexpr char UninstallWait[] =
+    "Uninstallation | Winamp is running. Please close Winamp to successfully proceed with "
+    "Tarnquill uninstallation. | OK | information";
+constexpr char DeletionFailed[] =
+    "Installation | Error deleting Tarnquill companion plugin. Please make sure you closed Winamp "
+    "and then press \"Retry\". | Retry Cancel | error";
+constexpr char FailureBoxStart[] =
+    "re:Application Error \\| Exception ERegistryException in module TarnquillSetup\\.exe at "
+    "[0-9A-F]{8}\\.\n";
+constexpr char FailureBoxEnd[] = " \\| OK \\| error";
+}  // namespace says
+
+struct RegEntry {
+    HKEY root;
+    std::string key;
+    std::string name;             // "(key)": only the key itself
+    std::optional<RegValue> value;  // nullopt: absent (afterwards) / not set (before)
+};
+
+struct FileEntry {
+    std::string path;                    // with {dir} / {wd}
+    std::optional<std::string> content;  // nullopt: absent
+};
+
+struct Scenario {
+    const char* name;
+    std::vector<RegEntry> before;
+    std::vector<FileEntry> filesBefore;
+    std::vector<std::string> foldersBefore;
+    bool winampRunning = false;
+    std::string tail;
+    std::vector<std::string> answers;
+    std::string heldFile;
+    std::vector<std::string> boxes;  // "caption | text | buttons | icon", one per box; "re:" + regex
+    DWORD exitCode = 0;
+    std::vector<RegEntry> after;
+    std::vector<FileEntry> filesAfter;
+};
+
+// Clears every place the program works in, sets the scenario's state, runs it and checks it.
+void Check(const Scenario& scenario);
+
+// Product keys and values used throughout.
+constexpr char ProductKey[] = "Software\\Halvorstead\\Tarnquill";
+constexpr char OptionsKey[] = "Software\\Halvorstead\\Tarnquill\\Options";
+constexpr char HotkeysGeneralKey[] = "Software\\Halvorstead\\Tarnquill\\Hotkeys\\General";
+constexpr char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr char FileCommandKey[] = "Winamp.File\\shell\\Play\\command";
+constexpr char PlaylistCommandKey[] = "Winamp.Playlist\\shell\\Play\\command";
+
+RegEntry Key(HKEY root, const std::string& key);
+RegEntry Value(HKEY root, const std::string& key, const std::string& name, const RegValue& value);
+RegEntry NoValue(HKEY root, const std::string& key, const std::string& name);
+RegEntry NoKey(HKEY root, const std::string& key);
+RegEntry PlayCommand(const std::string& command);
+RegEntry GeneralPresent();

@@ -1,0 +1,85 @@
+// /uninstall end to end.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/Scenario.h"
+
+namespace {
+const std::string Companion = "{dir}\\Winamp\\Plugins\\gen_zorv.dll";
+const std::string Player = "{dir}\\Winamp\\winamp.exe";
+constexpr char DefaultCompanion[] = "C:\\PROGRAM FILES\\WINAMP\\Plugins\\gen_zorv.dll";
+
+RegEntry Option(const char* name, const std::string& text) { return Value(HKEY_CURRENT_USER, OptionsKey, name, Sz(text)); }
+RegEntry RunValue(const char* name, const std::string& text) { return Value(HKEY_CURRENT_USER, RunKey, name, Sz(text)); }
+
+// An installed product: its options, its autostart entry beside another program's, its plug-in.
+std::vector<RegEntry> Installed(const std::string& winampPath) {
+    return {Option("WinampPath", winampPath), Option("DefaultModifier", "8"), Option("FirstRunMarker", "1"),
+            RunValue("Tarnquill", "C:\\Tarnquill\\Tarnquill.exe"), RunValue("TqOtherProgram", "other.exe")};
+}
+
+const std::vector<RegEntry> Uninstalled = {
+    Option("WinampPath", Player), Option("DefaultModifier", "8"), NoValue(HKEY_CURRENT_USER, OptionsKey, "FirstRunMarker"),
+    NoValue(HKEY_CURRENT_USER, RunKey, "Tarnquill"), RunValue("TqOtherProgram", "other.exe")};
+
+TEST(Uninstall, RemovesTheMarksAndThePlugIn) {
+    const Scenario scenarios[] = {
+        {.name = "plain: no box at all", .before = Installed(Player), .filesBefore = {{Companion, "plug-in"}},
+         .tail = " /uninstall", .boxes = {}, .after = Uninstalled, .filesAfter = {{Companion, std::nullopt}}},
+        {.name = "Winamp running: the wait first", .before = Installed(Player), .filesBefore = {{Companion, "plug-in"}},
+         .winampRunning = true, .tail = " /uninstall", .answers = {"ok", "closewinamp+ok"},
+         .boxes = {says::UninstallWait, says::UninstallWait}, .after = Uninstalled,
+         .filesAfter = {{Companion, std::nullopt}}},
+        {.name = "locked: Retry while locked, Retry after release", .before = Installed(Player),
+         .filesBefore = {{Companion, "plug-in"}}, .tail = " /uninstall", .answers = {"retry", "release+retry"},
+         .heldFile = Companion, .boxes = {says::DeletionFailed, says::DeletionFailed}, .after = Uninstalled,
+         .filesAfter = {{Companion, std::nullopt}}},
+        {.name = "locked: Cancel keeps the file, the registry changes stay", .before = Installed(Player),
+         .filesBefore = {{Companion, "plug-in"}}, .tail = " /uninstall", .answers = {"cancel"},
+         .heldFile = Companion, .boxes = {says::DeletionFailed}, .after = Uninstalled,
+         .filesAfter = {{Companion, "plug-in"}}},
+        {.name = "locked: closing the box counts as Cancel", .before = Installed(Player),
+         .filesBefore = {{Companion, "plug-in"}}, .tail = " /uninstall", .answers = {"close"},
+         .heldFile = Companion, .boxes = {says::DeletionFailed}, .filesAfter = {{Companion, "plug-in"}}},
+        {.name = "absent plug-in counts as deleted", .before = Installed(Player), .tail = " /uninstall",
+         .boxes = {}, .after = Uninstalled},
+        {.name = "absent Plugins folder counts as deleted", .before = Installed("{dir}\\Gone\\winamp.exe"),
+         .tail = " /uninstall", .boxes = {}},
+        {.name = "empty WinampPath: the current drive's root", .before = Installed(""), .tail = " /uninstall",
+         .boxes = {}, .after = {Option("WinampPath", "")}},
+        {.name = "a folder in the plug-in's place cannot be deleted", .before = Installed(Player),
+         .foldersBefore = {Companion}, .tail = " /uninstall", .answers = {"retry", "cancel"},
+         .boxes = {says::DeletionFailed, says::DeletionFailed}},
+    };
+    for (const Scenario& scenario : scenarios) Check(scenario);
+}
+
+TEST(Uninstall, TheDefaultPlayerPathWhenNoneIsStored) {
+    MakeFolder("C:\\PROGRAM FILES\\WINAMP");
+    MakeFolder("C:\\PROGRAM FILES\\WINAMP\\Plugins");
+    Check({.name = "no WinampPath", .before = {Option("FirstRunMarker", "1")},
+           .filesBefore = {{DefaultCompanion, "plug-in"}}, .tail = " /uninstall", .boxes = {},
+           .after = {NoValue(HKEY_CURRENT_USER, OptionsKey, "FirstRunMarker")},
+           .filesAfter = {{DefaultCompanion, std::nullopt}}});
+    RemoveDirectoryA("C:\\PROGRAM FILES\\WINAMP\\Plugins");
+    RemoveDirectoryA("C:\\PROGRAM FILES\\WINAMP");
+}
+
+TEST(Uninstall, CreatesOnlyTheProductKey) {
+    Check({.name = "nothing installed", .tail = " /uninstall", .boxes = {},
+           .after = {Key(HKEY_CURRENT_USER, ProductKey), NoKey(HKEY_CURRENT_USER, OptionsKey)}});
+    DeleteTree(HKEY_CURRENT_USER, RunKey);
+    Check({.name = "no Run key", .tail = " /uninstall", .boxes = {}, .after = {NoKey(HKEY_CURRENT_USER, RunKey)}});
+    MakeKey(HKEY_CURRENT_USER, RunKey);
+}
+
+TEST(Uninstall, AWinampPathOfTheWrongTypeEndsTheRunBeforeAnythingIsRemoved) {
+    std::vector<RegEntry> before = Installed(Player);
+    before[0] = Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", {REG_DWORD, std::string("\1\0\0\0", 4)});
+    Check({.name = "WinampPath REG_DWORD", .before = before, .filesBefore = {{Companion, "plug-in"}},
+           .tail = " /uninstall", .answers = {"ok"},
+           .boxes = {std::string(says::FailureBoxStart) + "Invalid data type for 'WinampPath'\\." + says::FailureBoxEnd},
+           .exitCode = 1,
+           .after = {Option("FirstRunMarker", "1"), RunValue("Tarnquill", "C:\\Tarnquill\\Tarnquill.exe")},
+           .filesAfter = {{Companion, "plug-in"}}});
+}
+}  // namespace
