@@ -56,6 +56,6 @@ private:
     int count_ = 0;
     int capacity_ = 0;
     bool sorted_ = false;
-    TDuplicates duplicates_ = TDuplicates::Ignore;
+    [[maybe_unused]] TDuplicates duplicates_ = TDuplicates::Ignore;  // consulted only when sorted
     TextCompare compare_;
 };

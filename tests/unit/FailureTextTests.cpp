@@ -1,5 +1,3 @@
-#include <windows.h>
-
 #include <string>
 
 #include <gtest/gtest.h>
@@ -62,24 +60,4 @@ TEST(FailureText, AddressesAndRunErrors) {
     EXPECT_EQ(RunErrorText(1000, 0), "Runtime error 1000 at 00000000");
 }
 
-TEST(FailureText, NamesTheModuleThatHoldsTheAddress) {
-    char text[1024];
-    const FailureView failure{"EOutOfMemory", true, "Out of memory"};
-
-    const auto inUser32 = reinterpret_cast<const void*>(&MessageBoxA);
-    FailureText(failure, inUser32, text, sizeof text);
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    char path[MAX_PATH];
-    const std::string name = std::string(path, GetModuleFileNameA(user32, path, MAX_PATH));
-    const uintptr_t offset =
-        reinterpret_cast<uintptr_t>(inUser32) - reinterpret_cast<uintptr_t>(user32);
-    EXPECT_STREQ(text, ("Exception EOutOfMemory in module " + name.substr(name.rfind('\\') + 1) +
-                        " at " + HexAddress(offset) + ".\nOut of memory.").c_str());
-
-    FailureText(failure, nullptr, text, sizeof text);
-    EXPECT_STREQ(text, "Exception EOutOfMemory in module unit_tests.exe at 00000000.\nOut of memory.");
-
-    EXPECT_EQ(FailureText(failure, nullptr, text, 10), 9u);
-    EXPECT_STREQ(text, "Exception");
-}
 }  // namespace

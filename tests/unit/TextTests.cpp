@@ -1,8 +1,5 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
-#include "platform/text/Files.h"
 #include "platform/text/Text.h"
 
 namespace {
@@ -50,13 +47,9 @@ TEST(CutText, RemovesARunOrLeavesTheTextAlone) {
     }
 }
 
-TEST(UpperCase, AsciiChangesOnlyAtoZ_LocaleAlsoTheCodePagesLetters) {
+TEST(AsciiUpper, ChangesOnlyAtoZ) {
     const std::string text("az AZ 09 {\x7F\xE4\xF6\xFF", 15);
     EXPECT_EQ(AsciiUpper(text), std::string("AZ AZ 09 {\x7F\xE4\xF6\xFF", 15));
-    EXPECT_EQ(LocaleUpper("winamp v5.x"), "WINAMP V5.X");
-    EXPECT_EQ(LocaleUpper("\xE4\xF6"), "\xC4\xD6");  // the ANSI code page's umlauts
-    EXPECT_EQ(LocaleUpper(std::string("a\0b", 3)), std::string("A\0B", 3));
-    EXPECT_EQ(LocaleUpper(""), "");
 }
 
 TEST(TextEquals, IsExactAndCaseSensitive) {
@@ -64,14 +57,6 @@ TEST(TextEquals, IsExactAndCaseSensitive) {
     EXPECT_FALSE(TextEquals("install", "Install"));
     EXPECT_FALSE(TextEquals("install", "install2"));
     EXPECT_TRUE(TextEquals("", ""));
-}
-
-TEST(LocaleCompareNoCase, IgnoresCaseAndComparesDigitsAsCharacters) {
-    EXPECT_EQ(LocaleCompareNoCase("Tarnquill 1.0", "TARNQUILL 1.0"), 0);
-    EXPECT_LT(LocaleCompareNoCase("Tarnquill 10", "Tarnquill 2"), 0);
-    EXPECT_GT(LocaleCompareNoCase("Tarnquill 9", "Tarnquill 10"), 0);
-    EXPECT_LT(LocaleCompareNoCase("", "a"), 0);
-    EXPECT_EQ(LocaleCompareNoCase("", ""), 0);
 }
 
 struct DirCase {
@@ -115,63 +100,4 @@ TEST(DirectoryOf, RangesEndAtAPairOfZeroBytes) {
     EXPECT_FALSE(set.lead[0x80] || set.lead[0x83] || set.lead[0xE0]);
 }
 
-class FileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder_ = std::string(temp) + "tq_file_test";
-        CreateDirectoryA(folder_.c_str(), nullptr);
-    }
-    void TearDown() override {
-        for (const char* name : {"\\a.dll", "\\old.dll", "\\far.dll", "\\sub"}) {
-            DeleteFileA((folder_ + name).c_str());
-            RemoveDirectoryA((folder_ + name).c_str());
-        }
-        RemoveDirectoryA(folder_.c_str());
-    }
-    std::string MakeFile(const char* name, WORD year = 0) {
-        const std::string path = folder_ + name;
-        const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (year != 0) {
-            SYSTEMTIME when{};
-            when.wYear = year;
-            when.wMonth = 6;
-            when.wDay = 15;
-            FILETIME time;
-            SystemTimeToFileTime(&when, &time);
-            SetFileTime(file, nullptr, nullptr, &time);
-        }
-        CloseHandle(file);
-        return path;
-    }
-    std::string folder_;
-};
-
-TEST_F(FileTest, FilePresentOnlyForFilesWithAConvertibleTime) {
-    EXPECT_TRUE(FilePresent(MakeFile("\\a.dll")));
-    EXPECT_FALSE(FilePresent(MakeFile("\\old.dll", 1975)));
-    EXPECT_FALSE(FilePresent(MakeFile("\\far.dll", 2150)));
-    CreateDirectoryA((folder_ + "\\sub").c_str(), nullptr);
-    EXPECT_FALSE(FilePresent(folder_ + "\\sub"));
-    EXPECT_FALSE(FilePresent(folder_ + "\\missing.dll"));
-    EXPECT_TRUE(FilePresent(folder_ + "\\?.dll"));  // a pattern: the first entry found decides
-}
-
-TEST_F(FileTest, RemoveFileReportsWhatThePlatformDid) {
-    const std::string path = MakeFile("\\a.dll");
-    const HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    EXPECT_FALSE(RemoveFile(path));
-    EXPECT_FALSE(PathAbsent(path));
-    CloseHandle(held);
-    EXPECT_TRUE(RemoveFile(path));
-    EXPECT_FALSE(RemoveFile(path));
-    EXPECT_TRUE(PathAbsent(path));
-    EXPECT_TRUE(PathAbsent(folder_ + "\\no folder\\a.dll"));
-    CreateDirectoryA((folder_ + "\\sub").c_str(), nullptr);
-    EXPECT_FALSE(RemoveFile(folder_ + "\\sub"));
-    EXPECT_FALSE(PathAbsent(folder_ + "\\sub"));
-}
 }  // namespace

@@ -1,0 +1,120 @@
+// The operations that follow the platform: locale, files, module names.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/Failure.h"
+#include "platform/text/Files.h"
+#include "platform/text/StringList.h"
+#include "platform/text/Text.h"
+
+namespace {
+TEST(LocaleUpper, UpperCasesTheCodePagesLettersAndKeepsTheLength) {
+    EXPECT_EQ(LocaleUpper("winamp v5.x"), "WINAMP V5.X");
+    EXPECT_EQ(LocaleUpper("\xE4\xF6"), "\xC4\xD6");  // the ANSI code page's umlauts
+    EXPECT_EQ(LocaleUpper(std::string("a\0b", 3)), std::string("A\0B", 3));
+    EXPECT_EQ(LocaleUpper(""), "");
+}
+
+TEST(LocaleCompareNoCase, IgnoresCaseAndComparesDigitsAsCharacters) {
+    EXPECT_EQ(LocaleCompareNoCase("Tarnquill 1.0", "TARNQUILL 1.0"), 0);
+    EXPECT_LT(LocaleCompareNoCase("Tarnquill 10", "Tarnquill 2"), 0);
+    EXPECT_GT(LocaleCompareNoCase("Tarnquill 9", "Tarnquill 10"), 0);
+    EXPECT_LT(LocaleCompareNoCase("", "a"), 0);
+    EXPECT_EQ(LocaleCompareNoCase("", ""), 0);
+}
+
+TEST(StringList, SortOrdersByLocaleIgnoringCase) {
+    TStringList list;
+    for (const char* item : {"Tarnquill 2.0", "tarnquill 1.1", "TARNQUILL 1.0", "Tarnquill 10", "Tarnquill 9"})
+        list.Append(item);
+    list.SortItems();
+    std::vector<std::string> items;
+    for (int i = 0; i < list.ItemCount(); ++i) items.push_back(list.ItemAt(i));
+    EXPECT_EQ(items, (std::vector<std::string>{"TARNQUILL 1.0", "tarnquill 1.1", "Tarnquill 10",
+                                                     "Tarnquill 2.0", "Tarnquill 9"}));
+}
+
+class FileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        folder_ = std::string(temp) + "tq_file_test";
+        CreateDirectoryA(folder_.c_str(), nullptr);
+    }
+    void TearDown() override {
+        for (const char* name : {"\\a.dll", "\\old.dll", "\\far.dll", "\\sub"}) {
+            DeleteFileA((folder_ + name).c_str());
+            RemoveDirectoryA((folder_ + name).c_str());
+        }
+        RemoveDirectoryA(folder_.c_str());
+    }
+    std::string MakeFile(const char* name, WORD year = 0) {
+        const std::string path = folder_ + name;
+        const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (year != 0) {
+            SYSTEMTIME when{};
+            when.wYear = year;
+            when.wMonth = 6;
+            when.wDay = 15;
+            FILETIME time;
+            SystemTimeToFileTime(&when, &time);
+            SetFileTime(file, nullptr, nullptr, &time);
+        }
+        CloseHandle(file);
+        return path;
+    }
+    std::string folder_;
+};
+
+TEST_F(FileTest, FilePresentOnlyForFilesWithAConvertibleTime) {
+    EXPECT_TRUE(FilePresent(MakeFile("\\a.dll")));
+    EXPECT_FALSE(FilePresent(MakeFile("\\old.dll", 1975)));
+    EXPECT_FALSE(FilePresent(MakeFile("\\far.dll", 2150)));
+    CreateDirectoryA((folder_ + "\\sub").c_str(), nullptr);
+    EXPECT_FALSE(FilePresent(folder_ + "\\sub"));
+    EXPECT_FALSE(FilePresent(folder_ + "\\missing.dll"));
+    EXPECT_TRUE(FilePresent(folder_ + "\\?.dll"));  // a pattern: the first entry found decides
+}
+
+TEST_F(FileTest, RemoveFileReportsWhatThePlatformDid) {
+    const std::string path = MakeFile("\\a.dll");
+    const HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    EXPECT_FALSE(RemoveFile(path));
+    EXPECT_FALSE(PathAbsent(path));
+    CloseHandle(held);
+    EXPECT_TRUE(RemoveFile(path));
+    EXPECT_FALSE(RemoveFile(path));
+    EXPECT_TRUE(PathAbsent(path));
+    EXPECT_TRUE(PathAbsent(folder_ + "\\no folder\\a.dll"));
+    CreateDirectoryA((folder_ + "\\sub").c_str(), nullptr);
+    EXPECT_FALSE(RemoveFile(folder_ + "\\sub"));
+    EXPECT_FALSE(PathAbsent(folder_ + "\\sub"));
+}
+TEST(FailureText, NamesTheModuleThatHoldsTheAddress) {
+    char text[1024];
+    const FailureView failure{"EOutOfMemory", true, "Out of memory"};
+
+    const auto inUser32 = reinterpret_cast<const void*>(&MessageBoxA);
+    FailureText(failure, inUser32, text, sizeof text);
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    char path[MAX_PATH];
+    const std::string name = std::string(path, GetModuleFileNameA(user32, path, MAX_PATH));
+    const uintptr_t offset =
+        reinterpret_cast<uintptr_t>(inUser32) - reinterpret_cast<uintptr_t>(user32);
+    EXPECT_STREQ(text, ("Exception EOutOfMemory in module " + name.substr(name.rfind('\\') + 1) +
+                        " at " + HexAddress(offset) + ".\nOut of memory.").c_str());
+
+    FailureText(failure, nullptr, text, sizeof text);
+    EXPECT_STREQ(text, "Exception EOutOfMemory in module unit_tests.exe at 00000000.\nOut of memory.");
+
+    EXPECT_EQ(FailureText(failure, nullptr, text, 10), 9u);
+    EXPECT_STREQ(text, "Exception");
+}
+}  // namespace
