@@ -1,6 +1,9 @@
 #include "tests/e2e/Scenario.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <map>
 #include <regex>
 
 #include <gtest/gtest.h>
@@ -38,8 +41,10 @@ void ClearProgramPlaces() {
 }
 
 void Apply(const RegEntry& entry, const std::string& dir, const std::string& wd) {
-    if (entry.name == "(key)") {
-        MakeKey(entry.root, entry.key);
+    if (entry.name == "(key)" && !entry.value) {
+        DeleteTree(entry.root, entry.key);
+    } else if (entry.name == "(key)" || entry.name == "(volatile)") {
+        MakeKey(entry.root, entry.key, entry.name == "(volatile)");
     } else if (entry.value) {
         RegValue value = *entry.value;
         value.data = Replaced(value.data, dir, wd);
@@ -60,6 +65,41 @@ void Verify(const RegEntry& entry, const std::string& dir, const std::string& wd
         EXPECT_EQ(actual->type, expected->type) << scenario << ": " << entry.name;
         EXPECT_EQ(actual->data, expected->data) << scenario << ": " << entry.name;
     }
+}
+
+constexpr char OtherPlugin[] = "gen_other.dll";
+const char* const PluginFolders[] = {"Winamp\\Plugins", "Player\\Plugins"};
+
+// Everything around the product that is not the product's: other programs' uninstall entries,
+// other autostart values, other plug-ins.
+std::map<std::string, RegValue> ForeignState(const ScratchFolder& scratch) {
+    std::map<std::string, RegValue> state = Snapshot(HKEY_LOCAL_MACHINE, UninstallKey);
+    std::erase_if(state, [](const auto& item) { return AsciiUpper(item.first).rfind("\\TARNQUILL", 0) == 0; });
+    for (auto& [name, value] : Snapshot(HKEY_CURRENT_USER, RunKey))
+        if (name != "|Tarnquill") state["Run" + name] = value;
+    for (const char* folder : PluginFolders)
+        for (const std::string& file : FolderEntries(scratch / folder))
+            if (file != "gen_zorv.dll" && file != "gen_wibt.dll")
+                state[std::string(folder) + "\\" + file] = {REG_NONE, ReadFileText(scratch / folder + "\\" + file).value_or("(folder)")};
+    return state;
+}
+
+int Differences(const std::map<std::string, RegValue>& before, const std::map<std::string, RegValue>& after) {
+    int differences = 0;
+    for (const auto& [name, value] : before) {
+        const auto found = after.find(name);
+        if (found == after.end() || !(found->second == value)) ++differences;
+    }
+    for (const auto& [name, value] : after) differences += before.count(name) ? 0 : 1;
+    return differences;
+}
+
+bool IsCrash(const RunOutcome& outcome) {
+    if (outcome.exitCode != 0 && outcome.exitCode != 1) return true;
+    for (const BoxSeen& box : outcome.boxes)
+        if (box.caption == "Application Error" && box.text.find("ERegistryException") == std::string::npos)
+            return true;
+    return false;
 }
 
 std::vector<std::string> BoxesSeen(const RunOutcome& outcome) {
@@ -95,8 +135,9 @@ RegEntry PlayCommand(const std::string& command) {
     return Value(HKEY_CLASSES_ROOT, FileCommandKey, "", Sz(command));
 }
 RegEntry GeneralPresent() { return Key(HKEY_CURRENT_USER, HotkeysGeneralKey); }
+RegEntry VolatileKey(HKEY root, const std::string& key) { return {root, key, "(volatile)", RegValue{}}; }
 
-void Check(const Scenario& scenario) {
+ScenarioResult Check(const Scenario& scenario) {
     ClearProgramPlaces();
     ScratchFolder scratch("e2e");
     const std::string dir = scratch.Path();
@@ -105,25 +146,31 @@ void Check(const Scenario& scenario) {
     WriteFileText(wd + "\\gen_zorv.dll", NewPlugin);
     for (const std::string folder : {"Winamp", "Winamp\\Plugins", "Player", "Player\\Plugins"})
         MakeFolder(scratch / folder);
+    for (const char* folder : PluginFolders) WriteFileText(scratch / folder + "\\" + OtherPlugin, "another plug-in");
+    SetValue(HKEY_CURRENT_USER, RunKey, "TqOtherProgram", Sz("other.exe"));
+    for (const std::string& folder : scenario.foldersBefore) MakeFolder(Replaced(folder, dir, wd));
     for (const FileEntry& file : scenario.filesBefore) {
         const std::string path = Replaced(file.path, dir, wd);
         if (file.content) WriteFileText(path, *file.content);
         else DeleteFileA(path.c_str());
     }
-    for (const std::string& folder : scenario.foldersBefore) MakeFolder(Replaced(folder, dir, wd));
+    for (const std::string& file : scenario.readOnlyFiles)
+        SetFileAttributesA(Replaced(file, dir, wd).c_str(), FILE_ATTRIBUTE_READONLY);
     for (const RegEntry& entry : scenario.before) Apply(entry, dir, wd);
-    auto othersBefore = Snapshot(HKEY_LOCAL_MACHINE, UninstallKey);
+    const auto foreignBefore = ForeignState(scratch);
 
     RunScript script = ScriptFor(scenario.tail, wd);
     script.answers = scenario.answers;
     script.fallback = "cancel";
     script.winampRunning = scenario.winampRunning;
     script.heldFile = Replaced(scenario.heldFile, dir, wd);
-    script.timeoutMs = 20000;
+    script.timeoutMs = scenario.timeoutMs;
     const RunOutcome outcome = RunProgram(script);
 
-    ASSERT_TRUE(outcome.started) << scenario.name;
-    EXPECT_FALSE(outcome.timedOut) << scenario.name;
+    ScenarioResult result{outcome.timedOut, IsCrash(outcome), Differences(foreignBefore, ForeignState(scratch))};
+    EXPECT_TRUE(outcome.started) << scenario.name;
+    EXPECT_FALSE(result.hung) << scenario.name;
+    EXPECT_EQ(result.foreignChanged, 0) << scenario.name;
     const std::vector<std::string> seen = BoxesSeen(outcome);
     const std::vector<std::string> expected = Expanded(scenario.boxes, dir, wd);
     EXPECT_EQ(seen.size(), expected.size()) << scenario.name << "\n" << Transcript(outcome);
@@ -134,11 +181,14 @@ void Check(const Scenario& scenario) {
     for (const RegEntry& entry : scenario.after) Verify(entry, dir, wd, scenario.name);
     for (const FileEntry& file : scenario.filesAfter)
         EXPECT_EQ(ReadFileText(Replaced(file.path, dir, wd)), file.content) << scenario.name << ": " << file.path;
-    // Other programs' uninstall entries are never touched.
-    auto othersAfter = Snapshot(HKEY_LOCAL_MACHINE, UninstallKey);
-    for (auto* state : {&othersBefore, &othersAfter})
-        std::erase_if(*state,
-                      [](const auto& item) { return AsciiUpper(item.first).rfind("\\TARNQUILL", 0) == 0; });
-    EXPECT_EQ(othersAfter, othersBefore) << scenario.name;
     ClearProgramPlaces();
+    return result;
+}
+
+void RecordHostile(const Scenario& scenario, const ScenarioResult& result) {
+    const char* folder = std::getenv("TQ_RELIABILITY_DIR");
+    if (!folder || !*folder) return;
+    std::ofstream log(WindowsPathOf(std::string(folder) + "/hostile.log"), std::ios::app);
+    log << "hostile hung=" << result.hung << " crashed=" << result.crashed << " foreign=" << result.foreignChanged
+        << " case=" << scenario.name << "\n";
 }

@@ -51,8 +51,8 @@ constexpr char FailureBoxEnd[] = " \\| OK \\| error";
 struct RegEntry {
     HKEY root;
     std::string key;
-    std::string name;             // "(key)": only the key itself
-    std::optional<RegValue> value;  // nullopt: absent (afterwards) / not set (before)
+    std::string name;             // "(key)": only the key itself; "(volatile)": a volatile key
+    std::optional<RegValue> value;  // nullopt: absent afterwards; before: not set (a key: removed)
 };
 
 struct FileEntry {
@@ -69,14 +69,26 @@ struct Scenario {
     std::string tail;
     std::vector<std::string> answers;
     std::string heldFile;
+    std::vector<std::string> readOnlyFiles;
+    DWORD timeoutMs = 20000;
     std::vector<std::string> boxes;  // "caption | text | buttons | icon", one per box; "re:" + regex
     DWORD exitCode = 0;
     std::vector<RegEntry> after;
     std::vector<FileEntry> filesAfter;
 };
 
+// How a run ended, beyond what the scenario expects.
+struct ScenarioResult {
+    bool hung = false;
+    bool crashed = false;  // an exit code other than 0 and 1, or a fault in the failure box
+    int foreignChanged = 0;  // other programs' uninstall entries, Run values, plug-ins changed
+};
+
 // Clears every place the program works in, sets the scenario's state, runs it and checks it.
-void Check(const Scenario& scenario);
+ScenarioResult Check(const Scenario& scenario);
+
+// Adds a line for a hostile case to the reliability log, when the run keeps one.
+void RecordHostile(const Scenario& scenario, const ScenarioResult& result);
 
 // Product keys and values used throughout.
 constexpr char ProductKey[] = "Software\\Halvorstead\\Tarnquill";
@@ -93,3 +105,4 @@ RegEntry NoValue(HKEY root, const std::string& key, const std::string& name);
 RegEntry NoKey(HKEY root, const std::string& key);
 RegEntry PlayCommand(const std::string& command);
 RegEntry GeneralPresent();
+RegEntry VolatileKey(HKEY root, const std::string& key);

@@ -86,19 +86,48 @@ std::vector<std::string> FolderEntries(const std::string& path) {
 
 RegValue Sz(const std::string& text) { return {REG_SZ, text + std::string(1, '\0')}; }
 
+namespace {
+// Opens a key one name at a time, so that paths longer than the platform takes in one call work.
+HKEY OpenDeep(HKEY root, const std::string& path, bool create, DWORD options) {
+    HKEY current = root;
+    std::stringstream names(path);
+    for (std::string name; std::getline(names, name, '\\');) {
+        HKEY next = nullptr;
+        const LONG result = create ? RegCreateKeyExA(current, name.c_str(), 0, nullptr, options, KEY_ALL_ACCESS,
+                                                     nullptr, &next, nullptr)
+                                   : RegOpenKeyExA(current, name.c_str(), 0, KEY_ALL_ACCESS, &next);
+        if (current != root) RegCloseKey(current);
+        if (result != ERROR_SUCCESS) return nullptr;
+        current = next;
+    }
+    return current == root ? nullptr : current;
+}
+
+// The key above a path's last name, and that name.
+std::pair<HKEY, std::string> OpenParent(HKEY root, const std::string& path) {
+    const size_t slash = path.rfind('\\');
+    if (slash == std::string::npos) return {root, path};
+    return {OpenDeep(root, path.substr(0, slash), false, 0), path.substr(slash + 1)};
+}
+
+void CloseUnlessRoot(HKEY key, HKEY root) {
+    if (key && key != root) RegCloseKey(key);
+}
+
+}  // namespace
+
 void SetValue(HKEY root, const std::string& key, const std::string& name, const RegValue& value) {
-    HKEY handle = nullptr;
-    RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
+    const HKEY handle = OpenDeep(root, key, true, 0);
     // A non-zero byte after the data keeps the platform from adding a terminator of its own.
-    std::string padded = value.data + "X";
+    const std::string padded = value.data + "X";
     RegSetValueExA(handle, name.c_str(), 0, value.type, reinterpret_cast<const BYTE*>(padded.data()),
                    static_cast<DWORD>(value.data.size()));
     RegCloseKey(handle);
 }
 
 std::optional<RegValue> GetValue(HKEY root, const std::string& key, const std::string& name) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return std::nullopt;
+    const HKEY handle = OpenDeep(root, key, false, 0);
+    if (!handle) return std::nullopt;
     DWORD type = 0, size = 0;
     std::optional<RegValue> value;
     if (RegQueryValueExA(handle, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
@@ -111,28 +140,27 @@ std::optional<RegValue> GetValue(HKEY root, const std::string& key, const std::s
 }
 
 bool KeyExists(HKEY root, const std::string& key) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    const HKEY handle = OpenDeep(root, key, false, 0);
     RegCloseKey(handle);
-    return true;
+    return handle != nullptr;
 }
 
-void MakeKey(HKEY root, const std::string& key) {
-    HKEY handle = nullptr;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) ==
-        ERROR_SUCCESS)
-        RegCloseKey(handle);
+void MakeKey(HKEY root, const std::string& key, bool isVolatile) {
+    RegCloseKey(OpenDeep(root, key, true, isVolatile ? REG_OPTION_VOLATILE : 0));
 }
 
 void DeleteTree(HKEY root, const std::string& key) {
-    RegDeleteTreeA(root, key.c_str());
-    RegDeleteKeyA(root, key.c_str());
+    const auto [parent, leaf] = OpenParent(root, key);
+    if (!parent) return;
+    RegDeleteTreeA(parent, leaf.c_str());
+    RegDeleteKeyA(parent, leaf.c_str());
+    CloseUnlessRoot(parent, root);
 }
 
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& key) {
     std::vector<std::string> names;
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return names;
+    const HKEY handle = key.empty() ? root : OpenDeep(root, key, false, 0);
+    if (!handle) return names;
     char name[512];
     for (DWORD index = 0;; ++index) {
         DWORD length = sizeof name;
@@ -140,14 +168,14 @@ std::vector<std::string> SubkeyNames(HKEY root, const std::string& key) {
             break;
         names.emplace_back(name, length);
     }
-    RegCloseKey(handle);
+    CloseUnlessRoot(handle, root);
     return names;
 }
 
 std::map<std::string, RegValue> Snapshot(HKEY root, const std::string& key) {
     std::map<std::string, RegValue> values;
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return values;
+    const HKEY handle = OpenDeep(root, key, false, 0);
+    if (!handle) return values;
     Collect(handle, "", values);
     RegCloseKey(handle);
     return values;

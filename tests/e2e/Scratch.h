@@ -46,7 +46,7 @@ RegValue Sz(const std::string& text);  // REG_SZ with its terminator
 void SetValue(HKEY root, const std::string& key, const std::string& name, const RegValue& value);
 std::optional<RegValue> GetValue(HKEY root, const std::string& key, const std::string& name);
 bool KeyExists(HKEY root, const std::string& key);
-void MakeKey(HKEY root, const std::string& key);
+void MakeKey(HKEY root, const std::string& key, bool isVolatile = false);
 void DeleteTree(HKEY root, const std::string& key);
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& key);
 

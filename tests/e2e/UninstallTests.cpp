@@ -67,8 +67,8 @@ TEST(Uninstall, TheDefaultPlayerPathWhenNoneIsStored) {
 TEST(Uninstall, CreatesOnlyTheProductKey) {
     Check({.name = "nothing installed", .tail = " /uninstall", .boxes = {},
            .after = {Key(HKEY_CURRENT_USER, ProductKey), NoKey(HKEY_CURRENT_USER, OptionsKey)}});
-    DeleteTree(HKEY_CURRENT_USER, RunKey);
-    Check({.name = "no Run key", .tail = " /uninstall", .boxes = {}, .after = {NoKey(HKEY_CURRENT_USER, RunKey)}});
+    Check({.name = "no Run key", .before = {NoKey(HKEY_CURRENT_USER, RunKey)}, .tail = " /uninstall", .boxes = {},
+           .after = {NoKey(HKEY_CURRENT_USER, RunKey)}});
     MakeKey(HKEY_CURRENT_USER, RunKey);
 }
 

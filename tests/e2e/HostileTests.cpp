@@ -1,0 +1,184 @@
+// Hostile states: whatever registry and files a machine holds, each run ends the way it should,
+// without a crash or a hang, and changes nothing that is not the product's own. Each case is
+// counted in the reliability log.
+#include <gtest/gtest.h>
+
+#include "platform/text/Text.h"
+#include "tests/e2e/Scenario.h"
+
+namespace {
+const std::string Companion = "{dir}\\Winamp\\Plugins\\gen_zorv.dll";
+const std::string Edition = "{dir}\\Winamp\\Plugins\\gen_wibt.dll";
+const std::string Player = "{dir}\\Winamp\\winamp.exe";
+const std::string QuotedPlayer = "\"" + Player + "\" \"%1\"";
+const RegValue Dword = {REG_DWORD, std::string("\1\0\0\0", 4)};
+
+RegEntry WinampPath(const RegValue& value) { return Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", value); }
+RegEntry EntryIn(const std::string& name) {
+    return Value(HKEY_LOCAL_MACHINE, std::string(UninstallKey) + "\\" + name, "DisplayName", Sz(name.substr(0, 20)));
+}
+std::string Failure(const std::string& message) {
+    return std::string(says::FailureBoxStart) + message + says::FailureBoxEnd;
+}
+
+void Hostile(const Scenario& scenario) { RecordHostile(scenario, Check(scenario)); }
+
+struct TypeCase {
+    const char* name;
+    RegValue value;
+    const char* failure;     // the message of the failure box, or nullptr
+    std::string winampPath;  // what install stores when it goes on
+};
+
+TEST(Hostile, EveryValueTypeWhereThePlayCommandIsRead) {
+    const TypeCase cases[] = {
+        {"REG_DWORD", Dword, "Invalid data type for ''\\.", ""},
+        {"empty REG_BINARY: no command", {REG_BINARY, ""}, nullptr, ""},
+        {"REG_BINARY", {REG_BINARY, QuotedPlayer}, "Invalid data type for ''\\.", ""},
+        {"REG_MULTI_SZ", {REG_MULTI_SZ, QuotedPlayer + std::string(2, '\0')}, "Invalid data type for ''\\.", ""},
+        {"REG_EXPAND_SZ", {REG_EXPAND_SZ, QuotedPlayer + std::string(1, '\0')}, nullptr, Player},
+        {"REG_SZ without terminator", {REG_SZ, QuotedPlayer}, nullptr, Player},
+        {"REG_SZ with an embedded zero", {REG_SZ, Player + std::string(1, '\0') + "junk" + std::string(1, '\0')},
+         nullptr, Player},
+    };
+    for (const TypeCase& c : cases) {
+        Scenario scenario{.name = c.name, .before = {GeneralPresent(), Value(HKEY_CLASSES_ROOT, FileCommandKey, "", c.value)},
+                          .tail = " /install", .answers = {"ok"}};
+        if (c.failure) {
+            scenario.boxes = {Failure(c.failure)};
+            scenario.exitCode = 1;
+            scenario.after = {NoValue(HKEY_CURRENT_USER, OptionsKey, "WinampPath")};
+        } else {
+            scenario.after = {Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", Sz(c.winampPath))};
+        }
+        Hostile(scenario);
+    }
+}
+
+TEST(Hostile, EveryValueTypeWhereWinampPathIsRead) {
+    const TypeCase cases[] = {
+        {"REG_DWORD", Dword, "Invalid data type for 'WinampPath'\\.", ""},
+        {"empty REG_BINARY: an empty path", {REG_BINARY, ""}, nullptr, ""},
+        {"REG_BINARY", {REG_BINARY, Player}, "Invalid data type for 'WinampPath'\\.", ""},
+        {"REG_MULTI_SZ", {REG_MULTI_SZ, Player + std::string(2, '\0')}, "Invalid data type for 'WinampPath'\\.", ""},
+        {"REG_EXPAND_SZ", {REG_EXPAND_SZ, Player + std::string(1, '\0')}, nullptr, ""},
+        {"REG_SZ without terminator", {REG_SZ, Player}, nullptr, ""},
+        {"REG_SZ with an embedded zero", {REG_SZ, Player + std::string(1, '\0') + "x\\y"}, nullptr, ""},
+    };
+    for (const TypeCase& c : cases) {
+        Scenario scenario{.name = c.name, .before = {WinampPath(c.value), Value(HKEY_CURRENT_USER, OptionsKey, "FirstRunMarker", Sz("1"))},
+                          .filesBefore = {{Companion, "plug-in"}}, .tail = " /uninstall", .answers = {"ok"}};
+        const bool readsPlayer = !c.failure && !c.value.data.empty();
+        scenario.boxes = c.failure ? std::vector<std::string>{Failure(c.failure)} : std::vector<std::string>{};
+        scenario.exitCode = c.failure ? 1 : 0;
+        scenario.after = {c.failure ? Value(HKEY_CURRENT_USER, OptionsKey, "FirstRunMarker", Sz("1"))
+                                    : NoValue(HKEY_CURRENT_USER, OptionsKey, "FirstRunMarker")};
+        scenario.filesAfter = {{Companion, readsPlayer ? std::nullopt : std::optional<std::string>("plug-in")}};
+        Hostile(scenario);
+    }
+}
+
+TEST(Hostile, TheHotkeysKeyHoldsOnlyValues) {
+    Hostile({.name = "General as a value, not a subkey",
+             .before = {Value(HKEY_CURRENT_USER, "Software\\Halvorstead\\Tarnquill\\Hotkeys", "General", Dword),
+                        Value(HKEY_CURRENT_USER, "Software\\Halvorstead\\Tarnquill\\Hotkeys", "", {REG_BINARY, "\xFF"})},
+             .tail = " /install", .answers = {"yes"}, .boxes = {says::Question},
+             .after = {Value(HKEY_CURRENT_USER, OptionsKey, "DefaultModifier", Sz("8"))}});
+    Hostile({.name = "General with values of every type",
+             .before = {GeneralPresent(), Value(HKEY_CURRENT_USER, HotkeysGeneralKey, "x", Dword),
+                        Value(HKEY_CURRENT_USER, HotkeysGeneralKey, "", {REG_MULTI_SZ, std::string("a\0\0", 3)})},
+             .tail = " /install", .boxes = {}, .after = {NoValue(HKEY_CURRENT_USER, OptionsKey, "DefaultModifier")}});
+}
+
+TEST(Hostile, KeysThatCannotBeCreated) {
+    Hostile({.name = "volatile product key: Options cannot be created",
+             .before = {VolatileKey(HKEY_CURRENT_USER, ProductKey), EntryIn("Tarnquill 1"), EntryIn("Tarnquill 2")},
+             .tail = " /install", .answers = {"yes", "ok"},
+             .boxes = {says::Question, Failure("Failed to create key Options\\.")}, .exitCode = 1,
+             .after = {NoKey(HKEY_CURRENT_USER, OptionsKey), EntryIn("Tarnquill 1")}});
+    Hostile({.name = "volatile product key on uninstall", .before = {VolatileKey(HKEY_CURRENT_USER, ProductKey)},
+             .tail = " /uninstall", .boxes = {}});
+}
+
+TEST(Hostile, HugeInputs) {
+    const std::string megabyte(1 << 20, 'x');
+    Hostile({.name = "a Play command of one megabyte", .before = {GeneralPresent(), PlayCommand(QuotedPlayer + megabyte)},
+             .tail = " /install", .boxes = {}, .after = {Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", Sz(Player))},
+             .filesAfter = {{Companion, NewPlugin}}});
+    Hostile({.name = "a Play command of one megabyte without the player's name",
+             .before = {GeneralPresent(), PlayCommand(megabyte)}, .tail = " /install", .boxes = {says::CopyFailed},
+             .after = {Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", Sz(megabyte))}});
+    Hostile({.name = "a 10,000-character first argument", .tail = " /install" + std::string(10000, 'l'), .boxes = {}});
+    Hostile({.name = "a 10,000-character second argument", .before = {GeneralPresent()},
+             .tail = " /install " + std::string(10000, 'x'), .boxes = {},
+             .after = {Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", Sz(""))}});
+
+    Scenario longNames{.name = "255-character names in the uninstall list", .before = {GeneralPresent()}, .tail = " /install"};
+    for (char last : {'a', 'b', 'c'}) {
+        const std::string product = "Tarnquill " + std::string(244, 'v') + last;
+        const std::string other = "TqOther " + std::string(246, 'o') + last;
+        longNames.before.push_back(EntryIn(product));
+        longNames.before.push_back(EntryIn(other));
+        longNames.after.push_back(last == 'c' ? EntryIn(product) : NoKey(HKEY_LOCAL_MACHINE, std::string(UninstallKey) + "\\" + product));
+    }
+    Hostile(longNames);
+}
+
+TEST(Hostile, TenThousandUninstallEntries) {
+    Scenario crowd{.name = "10,000 entries, 1,000 of them the product's", .before = {GeneralPresent()},
+                   .tail = " /install", .timeoutMs = 120000};
+    const char* const prefixes[] = {"Tarnquill ", "TARNQUILL ", "tarnquill "};
+    for (int i = 0; i < 10000; ++i) {
+        const std::string number = std::to_string(10000 + i).substr(1);
+        const bool product = i % 10 == 0;
+        crowd.before.push_back(EntryIn(product ? prefixes[i % 3] + number : "TqOther " + number));
+        // Of the product's entries only the one that sorts last stays; the others' are checked as foreign.
+        if (product)
+            crowd.after.push_back(i == 9990 ? EntryIn(prefixes[i % 3] + number)
+                                            : NoKey(HKEY_LOCAL_MACHINE, std::string(UninstallKey) + "\\" + prefixes[i % 3] + number));
+    }
+    Hostile(crowd);
+}
+
+TEST(Hostile, FilesInTheWay) {
+    const std::vector<RegEntry> registered = {GeneralPresent(), PlayCommand(QuotedPlayer)};
+    const FileEntry pluginsFile = {"{dir}\\Odd\\Plugins", "not a folder"};
+    Hostile({.name = "a Plugins folder that is a file, on install",
+             .before = {GeneralPresent(), PlayCommand("{dir}\\Odd\\winamp.exe")}, .filesBefore = {pluginsFile},
+             .foldersBefore = {"{dir}\\Odd"}, .tail = " /install", .boxes = {says::CopyFailed},
+             .filesAfter = {pluginsFile}});
+    Hostile({.name = "a Plugins folder that is a file, on uninstall",
+             .before = {Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", Sz("{dir}\\Odd\\winamp.exe"))},
+             .filesBefore = {pluginsFile}, .foldersBefore = {"{dir}\\Odd"}, .tail = " /uninstall", .boxes = {},
+             .filesAfter = {pluginsFile}});
+    Hostile({.name = "a read-only plug-in edition stays, the copy goes on", .before = registered,
+             .filesBefore = {{Edition, "old edition"}}, .tail = " /install", .answers = {"ok"},
+             .readOnlyFiles = {Edition}, .boxes = {says::EditionFound},
+             .filesAfter = {{Edition, "old edition"}, {Companion, NewPlugin}}});
+    Hostile({.name = "a locked companion plug-in cannot be overwritten", .before = registered,
+             .filesBefore = {{Companion, "old companion"}}, .tail = " /install", .heldFile = Companion,
+             .boxes = {says::CopyFailed}, .filesAfter = {{Companion, "old companion"}}});
+    Hostile({.name = "a missing working-folder plug-in", .before = registered,
+             .filesBefore = {{"{wd}\\gen_zorv.dll", std::nullopt}}, .tail = " /install", .boxes = {says::CopyFailed},
+             .filesAfter = {{Companion, std::nullopt}}});
+    Hostile({.name = "a locked plug-in edition", .before = registered, .filesBefore = {{Edition, "old edition"}},
+             .tail = " /install", .answers = {"ok"}, .heldFile = Edition, .boxes = {says::EditionFound},
+             .filesAfter = {{Edition, "old edition"}, {Companion, NewPlugin}}});
+}
+
+TEST(Hostile, WinampComesAndGoesBetweenTheWaits) {
+    const std::vector<RegEntry> registered = {GeneralPresent(), PlayCommand(QuotedPlayer)};
+    Hostile({.name = "starts during the edition notice, closes at its wait", .before = registered,
+             .filesBefore = {{Edition, "old edition"}}, .tail = " /install",
+             .answers = {"showwinamp+ok", "closewinamp+ok"}, .boxes = {says::EditionFound, says::EditionWait},
+             .filesAfter = {{Edition, std::nullopt}, {Companion, NewPlugin}}});
+    Hostile({.name = "starts during the copy-failed message, the final wait asks", .before = registered,
+             .filesBefore = {{"{wd}\\gen_zorv.dll", std::nullopt}}, .tail = " /install",
+             .answers = {"showwinamp+ok", "ok", "closewinamp+ok"},
+             .boxes = {says::CopyFailed, says::FinishWait, says::FinishWait}});
+    Hostile({.name = "starts while uninstall offers Retry: Retry does not wait again",
+             .before = {Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", Sz(Player))},
+             .filesBefore = {{Companion, "plug-in"}}, .tail = " /uninstall", .answers = {"showwinamp+release+retry"},
+             .heldFile = Companion, .boxes = {says::DeletionFailed}, .filesAfter = {{Companion, std::nullopt}}});
+}
+}  // namespace
