@@ -2,10 +2,7 @@
 
 #include <windows.h>
 
-#include <cxxabi.h>
-
-#include <cstdlib>
-#include <memory>
+#include <stdexcept>
 #include <typeinfo>
 
 #include "app/Runtime.h"
@@ -78,8 +75,9 @@ void ReportRunError(unsigned number, const void* address) {
 }
 
 FailureView ForeignViewOf(const std::exception& failure) {
-    int status = 0;
-    const std::unique_ptr<char, decltype(&std::free)> name(
-        abi::__cxa_demangle(typeid(failure).name(), nullptr, nullptr, &status), &std::free);
-    return {name ? name.get() : typeid(failure).name(), false, {}};
+    const char* name = dynamic_cast<const std::length_error*>(&failure)  ? "std::length_error"
+                       : dynamic_cast<const std::out_of_range*>(&failure) ? "std::out_of_range"
+                       : dynamic_cast<const std::bad_cast*>(&failure)     ? "std::bad_cast"
+                                                                          : "std::exception";
+    return {name, false, {}};
 }

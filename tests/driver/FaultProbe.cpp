@@ -27,6 +27,7 @@ void Fail() {
     if (how == "raise-empty") Raise<EStringListError>("");
     if (how == "raise-long") Raise<ERegistryException>(std::string(3000, 'L'));
     if (how == "out-of-memory") throw std::bad_alloc();
+    if (how == "too-long") std::string().resize(std::string().max_size() + 1);
     if (how == "write") *nowhere = 1;
     if (how == "read") zero = *(nowhere + 4);
     if (how == "divide") zero = 7 / zero;

@@ -31,6 +31,8 @@ TEST(FailureReport, EachFailureEndsInOneBoxAndItsExitCode) {
          "Exception EStringListError in module fault_probe\\.exe at HEX\\.\n", "error", 1},
         {" out-of-memory", "Application Error",
          "Exception EOutOfMemory in module fault_probe\\.exe at 00000000\\.\nOut of memory\\.", "error", 1},
+        {" too-long", "Application Error", "Exception std::length_error in module fault_probe\\.exe at 00000000\\.\n",
+         "error", 1},
         {" write", "Application Error",
          "Exception EAccessViolation in module fault_probe\\.exe at HEX\\.\nAccess violation at address "
          "HEX in module 'fault_probe\\.exe'\\. Write of address 00000000\\.",
