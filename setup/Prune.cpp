@@ -15,14 +15,13 @@ void PruneUninstallEntries(TRegIniFile& registry) {
     registry.ClosePath();
     registry.SetRoot(HKEY_LOCAL_MACHINE);
     registry.OpenPath(UninstallListKey, true);
+    TStringList all;
+    registry.ListSections(all);
+    // Keeping the product's names in a list of their own costs one pass; removing the others one
+    // by one would move the rest of the list each time.
     TStringList entries;
-    registry.ListSections(entries);
-    for (int i = 0; i < entries.ItemCount();) {
-        if (IsProductEntry(entries.ItemAt(i)))
-            ++i;
-        else
-            entries.RemoveAt(i);
-    }
+    for (int i = 0; i < all.ItemCount(); ++i)
+        if (IsProductEntry(all.ItemAt(i))) entries.Append(all.ItemAt(i));
     if (entries.ItemCount() < 2) return;
     entries.SortItems();
     for (int j = 0; j <= entries.ItemCount() - 2; ++j) registry.RemoveSection(entries.ItemAt(j));
