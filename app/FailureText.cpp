@@ -23,11 +23,11 @@ std::string FormatFailureText(const std::string& templateText, const FailureView
     size_t next = 0;
     for (size_t i = 0; i < templateText.size(); ++i) {
         const char c = templateText[i];
-        const char spec = i + 1 < templateText.size() ? templateText[i + 1] : '\0';
-        if (c == '%' && (spec == 's' || spec == 'p')) {
+        const char directive = i + 1 < templateText.size() ? templateText[i + 1] : '\0';
+        if (c == '%' && (directive == 's' || directive == 'p')) {
             if (next < values.size()) text += values[next++];
             ++i;
-        } else if (c == '%' && spec == '%') {
+        } else if (c == '%' && directive == '%') {
             text += '%';
             ++i;
         } else {

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "tests/driver/ProbeIcons.h"
+#include "tests/support/TopWindow.h"
 
 namespace {
 constexpr DWORD PollMs = 10;
@@ -39,28 +40,6 @@ public:
 private:
     HMODULE module_ = nullptr;
     HHOOK hook_ = nullptr;
-};
-
-// A top-level window that counts as a running Winamp.
-class FakeWinamp {
-public:
-    FakeWinamp(const std::string& className, const std::string& title) {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = className.c_str();
-        RegisterClassA(&windowClass);
-        window_ = CreateWindowA(className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                                100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    }
-    ~FakeWinamp() {
-        if (window_) DestroyWindow(window_);
-    }
-    FakeWinamp(const FakeWinamp&) = delete;
-    FakeWinamp& operator=(const FakeWinamp&) = delete;
-
-private:
-    HWND window_ = nullptr;
 };
 
 class HeldFile {
@@ -150,7 +129,7 @@ std::vector<std::string> Split(const std::string& step) {
 
 struct RunState {
     const RunScript& script;
-    std::unique_ptr<FakeWinamp> winamp;
+    std::unique_ptr<TopWindow> winamp;  // counts as a running Winamp
     std::unique_ptr<HeldFile> held;
 };
 
@@ -160,7 +139,7 @@ void Answer(HWND box, const std::string& step, RunState& state) {
         if (parts[i] == "closewinamp") state.winamp.reset();
         if (parts[i] == "showwinamp")
             state.winamp =
-                std::make_unique<FakeWinamp>(state.script.winampClass, state.script.winampTitle);
+                std::make_unique<TopWindow>(state.script.winampClass, state.script.winampTitle);
         if (parts[i] == "release") state.held.reset();
     }
     const std::string button = parts.empty() ? "ok" : parts.back();
@@ -182,7 +161,7 @@ RunOutcome RunProgram(const RunScript& script) {
     ProbeHook probe;
     RunState state{script, nullptr, nullptr};
     if (script.winampRunning)
-        state.winamp = std::make_unique<FakeWinamp>(script.winampClass, script.winampTitle);
+        state.winamp = std::make_unique<TopWindow>(script.winampClass, script.winampTitle);
     if (!script.heldFile.empty()) state.held = std::make_unique<HeldFile>(script.heldFile);
 
     RunOutcome outcome;

@@ -1,7 +1,7 @@
 // The program's first argument chooses what it does; everything else about it is ignored.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/Scratch.h"
+#include "tests/e2e/Program.h"
 
 namespace {
 constexpr char ProductKey[] = "Software\\Halvorstead\\Tarnquill";

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/e2e/Scratch.h"
+#include "tests/e2e/Program.h"
 
 namespace {
 struct FailureCase {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/Scratch.h"
+#include "tests/e2e/Program.h"
 
 // The companion plug-in in the working folder, as every scenario starts.
 constexpr char NewPlugin[] = "companion plug-in, new build";

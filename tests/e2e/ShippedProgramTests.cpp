@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/e2e/Scratch.h"
+#include "tests/e2e/Program.h"
 
 namespace {
 class ShippedProgram : public ::testing::Test {

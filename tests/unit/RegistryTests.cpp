@@ -10,52 +10,10 @@
 #include "platform/Exception.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/StringList.h"
+#include "tests/support/Scratch.h"
 
 namespace {
 constexpr char Scratch[] = "Software\\TarnquillTests\\Registry";
-
-struct Stored {
-    DWORD type;
-    std::string data;
-    bool operator==(const Stored&) const = default;
-};
-
-std::optional<Stored> Get(const std::string& key, const std::string& name, HKEY root = HKEY_CURRENT_USER) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return std::nullopt;
-    DWORD type = 0, size = 0;
-    std::optional<Stored> value;
-    if (RegQueryValueExA(handle, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-        std::string data(size, '\0');
-        RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-        value = Stored{type, data.substr(0, size)};
-    }
-    RegCloseKey(handle);
-    return value;
-}
-
-void Put(const std::string& key, const std::string& name, DWORD type, const std::string& data) {
-    HKEY handle = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
-    const std::string padded = data + "X";  // keeps the platform from adding a terminator
-    RegSetValueExA(handle, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(padded.data()),
-                   static_cast<DWORD>(data.size()));
-    RegCloseKey(handle);
-}
-
-bool Exists(const std::string& key, HKEY root = HKEY_CURRENT_USER) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-    RegCloseKey(handle);
-    return true;
-}
-
-void MakeVolatile(const std::string& key) {
-    HKEY handle = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
-                    nullptr, &handle, nullptr);
-    RegCloseKey(handle);
-}
 
 std::string Path(const std::string& below) { return std::string(Scratch) + "\\" + below; }
 
@@ -115,17 +73,13 @@ private:
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegDeleteTreeA(HKEY_CURRENT_USER, Scratch);
-        RegDeleteKeyA(HKEY_CURRENT_USER, Scratch);
-        HKEY scratch = nullptr;  // made first, so that no volatile key below can make it volatile
-        RegCreateKeyExA(HKEY_CURRENT_USER, Scratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch, nullptr);
-        RegCloseKey(scratch);
+        DeleteTree(HKEY_CURRENT_USER, Scratch);
+        MakeKey(HKEY_CURRENT_USER, Scratch);  // first, so that no volatile key below makes it volatile
         handlesBefore_ = KeyHandle::LiveCount();
     }
     void TearDown() override {
         EXPECT_EQ(KeyHandle::LiveCount(), handlesBefore_) << "a key handle was left open";
-        RegDeleteTreeA(HKEY_CURRENT_USER, Scratch);
-        RegDeleteKeyA(HKEY_CURRENT_USER, Scratch);
+        DeleteTree(HKEY_CURRENT_USER, Scratch);
     }
     int handlesBefore_ = 0;
 };
@@ -137,7 +91,7 @@ TEST_F(RegistryTest, RelativeOpensAddUpAndAbsoluteOnesStartAtTheRoot) {
     EXPECT_EQ(registry.KeyPath(), Path("One\\Two"));
     ASSERT_TRUE(registry.OpenPath("Three", true));
     EXPECT_EQ(registry.KeyPath(), Path("One\\Two\\Three"));
-    EXPECT_TRUE(Exists(Path("One\\Two\\Three")));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Path("One\\Two\\Three")));
     EXPECT_EQ(KeyHandle::LiveCount(), handlesBefore_ + 1);
     ASSERT_TRUE(registry.OpenPath("\\" + Path("One"), false));
     EXPECT_EQ(registry.KeyPath(), Path("One"));
@@ -152,12 +106,12 @@ TEST_F(RegistryTest, AFailedOpenLeavesTheOpenKeyUsable) {
     TRegIniFile registry(Path("Home"));
     const HKEY before = registry.OpenHandle();
     EXPECT_FALSE(registry.OpenPath("Missing\\Key", false));
-    MakeVolatile(Path("Volatile"));
+    MakeKey(HKEY_CURRENT_USER, Path("Volatile"), true);
     EXPECT_FALSE(registry.OpenPath("\\" + Path("Volatile\\Child"), true));
     EXPECT_EQ(registry.OpenHandle(), before);
     EXPECT_EQ(registry.KeyPath(), Path("Home"));
     registry.WriteText("Still", "usable");
-    EXPECT_EQ(Get(Path("Home"), "Still"), (Stored{REG_SZ, std::string("usable\0", 7)}));
+    EXPECT_EQ(GetValue(HKEY_CURRENT_USER, Path("Home"), "Still"), (RegValue{REG_SZ, std::string("usable\0", 7)}));
 }
 
 TEST_F(RegistryTest, SetRootClosesTheKeyOnlyForAnotherRoot) {
@@ -170,7 +124,7 @@ TEST_F(RegistryTest, SetRootClosesTheKeyOnlyForAnotherRoot) {
     EXPECT_EQ(registry.OpenHandle(), nullptr);
     EXPECT_EQ(registry.KeyPath(), "");
     EXPECT_TRUE(registry.OpenPath("TarnquillTests.Root", true));
-    EXPECT_TRUE(Exists("TarnquillTests.Root", HKEY_CLASSES_ROOT));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "TarnquillTests.Root"));
     registry.ClosePath();
     RegDeleteKeyA(HKEY_CLASSES_ROOT, "TarnquillTests.Root");
 }
@@ -182,11 +136,11 @@ TEST_F(RegistryTest, EntriesAreStoredAsStringValues) {
     registry.WriteNumberEntry("Options", "Lowest", INT_MIN);
     registry.WriteEntry("Options", "Empty", "");
     registry.WriteEntry("", "Direct", "in the open key");
-    EXPECT_EQ(Get(Path("Home\\Options"), "Eight"), (Stored{REG_SZ, std::string("8\0", 2)}));
-    EXPECT_EQ(Get(Path("Home\\Options"), "Negative"), (Stored{REG_SZ, std::string("-42\0", 4)}));
-    EXPECT_EQ(Get(Path("Home\\Options"), "Lowest"), (Stored{REG_SZ, std::string("-2147483648\0", 12)}));
-    EXPECT_EQ(Get(Path("Home\\Options"), "Empty"), (Stored{REG_SZ, std::string(1, '\0')}));
-    EXPECT_EQ(Get(Path("Home"), "Direct")->data, std::string("in the open key\0", 16));
+    EXPECT_EQ(GetValue(HKEY_CURRENT_USER, Path("Home\\Options"), "Eight"), (RegValue{REG_SZ, std::string("8\0", 2)}));
+    EXPECT_EQ(GetValue(HKEY_CURRENT_USER, Path("Home\\Options"), "Negative"), (RegValue{REG_SZ, std::string("-42\0", 4)}));
+    EXPECT_EQ(GetValue(HKEY_CURRENT_USER, Path("Home\\Options"), "Lowest"), (RegValue{REG_SZ, std::string("-2147483648\0", 12)}));
+    EXPECT_EQ(GetValue(HKEY_CURRENT_USER, Path("Home\\Options"), "Empty"), (RegValue{REG_SZ, std::string(1, '\0')}));
+    EXPECT_EQ(GetValue(HKEY_CURRENT_USER, Path("Home"), "Direct")->data, std::string("in the open key\0", 16));
     EXPECT_EQ(registry.ReadEntry("Options", "Eight", "default"), "8");
     EXPECT_EQ(registry.ReadEntry("Options", "Empty", "default"), "");
     EXPECT_EQ(registry.ReadEntry("Options", "Missing", "default"), "default");
@@ -213,7 +167,7 @@ TEST_F(RegistryTest, ReadEntryAcceptsOnlyTextAndCutsAtTheFirstZero) {
         {"Multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5), nullptr},
         {"None", REG_NONE, "x", nullptr},
     };
-    for (const auto& c : cases) Put(Path("Home\\Section"), c.name, c.type, c.data);
+    for (const auto& c : cases) SetValue(HKEY_CURRENT_USER, Path("Home\\Section"), c.name, {c.type, c.data});
     TRegIniFile registry(Path("Home"));
     for (const auto& c : cases) {
         if (c.text) {
@@ -231,35 +185,30 @@ TEST_F(RegistryTest, ReadingAndRemovingInAMissingSectionCreateNothing) {
     TRegIniFile registry(Path("Home"));
     EXPECT_EQ(registry.ReadEntry("Nowhere", "Entry", "default"), "default");
     registry.RemoveEntry("Nowhere", "Entry");
-    EXPECT_FALSE(Exists(Path("Home\\Nowhere")));
-    Put(Path("Home\\Run"), "Keep", REG_SZ, std::string("k\0", 2));
-    Put(Path("Home\\Run"), "Gone", REG_SZ, std::string("g\0", 2));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Path("Home\\Nowhere")));
+    SetValue(HKEY_CURRENT_USER, Path("Home\\Run"), "Keep", {REG_SZ, std::string("k\0", 2)});
+    SetValue(HKEY_CURRENT_USER, Path("Home\\Run"), "Gone", {REG_SZ, std::string("g\0", 2)});
     registry.RemoveEntry("Run", "Gone");
     registry.RemoveEntry("Run", "Gone");
-    EXPECT_FALSE(Get(Path("Home\\Run"), "Gone"));
-    EXPECT_TRUE(Get(Path("Home\\Run"), "Keep"));
+    EXPECT_FALSE(GetValue(HKEY_CURRENT_USER, Path("Home\\Run"), "Gone"));
+    EXPECT_TRUE(GetValue(HKEY_CURRENT_USER, Path("Home\\Run"), "Keep"));
 }
 
 TEST_F(RegistryTest, RemoveSectionDeletesAWholeTree) {
-    for (const char* key : {"Tree\\A", "Tree\\B\\Deep", "Tree\\C", "Tree\\D"}) Put(Path(key), "v", REG_SZ, "x");
-    for (int i = 0; i < 40; ++i) Put(Path("Wide\\Item" + std::to_string(i)), "v", REG_SZ, "x");
+    for (const char* key : {"Tree\\A", "Tree\\B\\Deep", "Tree\\C", "Tree\\D"}) SetValue(HKEY_CURRENT_USER, Path(key), "v", {REG_SZ, "x"});
+    for (int i = 0; i < 40; ++i) SetValue(HKEY_CURRENT_USER, Path("Wide\\Item" + std::to_string(i)), "v", {REG_SZ, "x"});
     TRegIniFile registry(Scratch);
     EXPECT_TRUE(registry.RemoveSection("Tree"));
     EXPECT_TRUE(registry.RemoveSection("\\" + Path("Wide")));
-    EXPECT_FALSE(Exists(Path("Tree")));
-    EXPECT_FALSE(Exists(Path("Wide")));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Path("Tree")));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Path("Wide")));
     EXPECT_FALSE(registry.RemoveSection("Tree"));
     EXPECT_EQ(registry.KeyPath(), Scratch);
 }
 
 TEST_F(RegistryTest, ListSectionsNamesEverySubkeyOrNoneWithoutAKey) {
-    for (const char* key : {"List\\b", "List\\a", "List\\c\\d"}) Put(Path(key), "v", REG_SZ, "x");
-    HKEY list = nullptr, longest = nullptr;  // a full path this long would pass the platform's limit
-    RegOpenKeyExA(HKEY_CURRENT_USER, Path("List").c_str(), 0, KEY_ALL_ACCESS, &list);
-    ASSERT_EQ(RegCreateKeyExA(list, std::string(255, 'n').c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &longest, nullptr), ERROR_SUCCESS);
-    RegCloseKey(longest);
-    RegCloseKey(list);
+    for (const char* key : {"List\\b", "List\\a", "List\\c\\d"}) SetValue(HKEY_CURRENT_USER, Path(key), "v", {REG_SZ, "x"});
+    SetValue(HKEY_CURRENT_USER, Path("List\\" + std::string(255, 'n')), "v", {REG_SZ, "x"});
     TRegIniFile registry(Path("List"));
     TStringList names;
     registry.ListSections(names);
@@ -273,7 +222,7 @@ TEST_F(RegistryTest, ListSectionsNamesEverySubkeyOrNoneWithoutAKey) {
 }
 
 TEST_F(RegistryTest, ASectionThatCannotBeCreatedRaisesWithThePathAsGiven) {
-    MakeVolatile(Path("Volatile"));
+    MakeKey(HKEY_CURRENT_USER, Path("Volatile"), true);
     TRegIniFile registry(Path("Home"));
     const std::string absolute = "\\" + Path("Volatile\\Options");
     EXPECT_EQ(RaisedMessage([&] { registry.WriteEntry(absolute, "Entry", "x"); }),
@@ -291,7 +240,7 @@ TEST_F(RegistryTest, WritingThroughADeletedKeyRaises) {
 }
 
 TEST_F(RegistryTest, AValueWhoseDataCannotBeFetchedRaises) {
-    Put(Path("Home\\Options"), "WinampPath", REG_SZ, std::string("C:\\W\\WINAMP.EXE\0", 17));
+    SetValue(HKEY_CURRENT_USER, Path("Home\\Options"), "WinampPath", {REG_SZ, std::string("C:\\W\\WINAMP.EXE\0", 17)});
     TRegIniFile registry(Path("Home"));
     {
         RefusedDataQuery refused;
@@ -305,8 +254,8 @@ TEST_F(RegistryTest, AValueWhoseDataCannotBeFetchedRaises) {
 TEST_F(RegistryTest, AnObjectWhoseHomeCannotBeCreatedWorksBelowTheRoot) {
     const std::string volatileKey = "TarnquillTestsVolatile";
     const std::string rootSection = "TarnquillTestsRootSection";
-    MakeVolatile(volatileKey);
-    Put(rootSection, "Entry", REG_SZ, std::string("from the root\0", 14));
+    MakeKey(HKEY_CURRENT_USER, volatileKey, true);
+    SetValue(HKEY_CURRENT_USER, rootSection, "Entry", {REG_SZ, std::string("from the root\0", 14)});
     {
         TRegIniFile registry(volatileKey + "\\Child");
         EXPECT_EQ(registry.OpenHandle(), nullptr);
@@ -320,11 +269,11 @@ TEST_F(RegistryTest, AnObjectWhoseHomeCannotBeCreatedWorksBelowTheRoot) {
 TEST_F(RegistryTest, SubkeyTestsCreateNothing) {
     TRegIniFile registry(Path("Hotkeys"));
     EXPECT_FALSE(registry.HasSubkey("General"));
-    EXPECT_FALSE(Exists(Path("Hotkeys\\General")));
-    Put(Path("Hotkeys\\General"), "v", REG_SZ, "x");
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Path("Hotkeys\\General")));
+    SetValue(HKEY_CURRENT_USER, Path("Hotkeys\\General"), "v", {REG_SZ, "x"});
     EXPECT_TRUE(registry.HasSubkey("General"));
     EXPECT_TRUE(registry.HasSubkey("\\" + Path("Hotkeys")));
     EXPECT_TRUE(registry.MakeSubkey("Made\\Deeper"));
-    EXPECT_TRUE(Exists(Path("Hotkeys\\Made\\Deeper")));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Path("Hotkeys\\Made\\Deeper")));
 }
 }  // namespace

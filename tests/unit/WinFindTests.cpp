@@ -8,28 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/WinFind/WinFind.h"
+#include "tests/support/TopWindow.h"
 
 namespace {
-class TopWindow {
-public:
-    TopWindow(const std::string& className, const std::string& title) {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = className.c_str();
-        RegisterClassA(&windowClass);
-        window_ = CreateWindowA(className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    }
-    ~TopWindow() { DestroyWindow(window_); }
-    TopWindow(const TopWindow&) = delete;
-    TopWindow& operator=(const TopWindow&) = delete;
-    HWND Handle() const { return window_; }
-
-private:
-    HWND window_;
-};
-
 struct FindCase {
     const char* classPart;
     const char* titlePart;

@@ -1,6 +1,5 @@
 #pragma once
-// What the end-to-end tests set up around the real program: folders, files and registry values,
-// and the program file itself.
+// What tests set up around the code under test: folders, files and registry values.
 #include <windows.h>
 
 #include <map>
@@ -8,10 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/driver/ProgramRun.h"
-
-// The program under test, as a Windows path.
-std::string ProgramFile();
+// A path of this machine's file system as the programs under Wine see it.
 std::string WindowsPathOf(const std::string& unixPath);
 
 // A fresh, empty folder for one test, removed again with everything in it.
@@ -52,6 +48,3 @@ std::vector<std::string> SubkeyNames(HKEY root, const std::string& key);
 
 // Every key and value below a key, flattened to "path\name" = type:bytes, to compare states.
 std::map<std::string, RegValue> Snapshot(HKEY root, const std::string& key);
-
-// A script for the program under test with the given command tail and working folder.
-RunScript ScriptFor(const std::string& tail, const std::string& workingFolder = "");

@@ -1,4 +1,4 @@
-#include "tests/e2e/Scratch.h"
+#include "tests/support/Scratch.h"
 
 #include <algorithm>
 #include <fstream>
@@ -43,8 +43,6 @@ std::string WindowsPathOf(const std::string& unixPath) {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
-
-std::string ProgramFile() { return WindowsPathOf(TQ_PROGRAM_FILE); }
 
 ScratchFolder::ScratchFolder(const std::string& name) {
     char temp[MAX_PATH];
@@ -179,12 +177,4 @@ std::map<std::string, RegValue> Snapshot(HKEY root, const std::string& key) {
     Collect(handle, "", values);
     RegCloseKey(handle);
     return values;
-}
-
-RunScript ScriptFor(const std::string& tail, const std::string& workingFolder) {
-    RunScript script;
-    script.program = ProgramFile();
-    script.tail = tail;
-    script.workingFolder = workingFolder;
-    return script;
 }
