@@ -10,6 +10,7 @@
 #include "platform/Exception.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/StringList.h"
+#include "tests/support/ImportSwap.h"
 #include "tests/support/Scratch.h"
 
 namespace {
@@ -28,47 +29,13 @@ std::string RaisedMessage(Action action) {
 }
 
 // The platform never refuses a data query whose size query succeeded, short of a race; so for
-// that one call the test swaps the program's import of RegQueryValueExA for one that refuses
-// queries with a data buffer.
-class RefusedDataQuery {
-public:
-    RefusedDataQuery() { Swap(reinterpret_cast<void*>(&Refuse)); }
-    ~RefusedDataQuery() { Swap(reinterpret_cast<void*>(original_)); }
-    RefusedDataQuery(const RefusedDataQuery&) = delete;
-    RefusedDataQuery& operator=(const RefusedDataQuery&) = delete;
+// that one call the test swaps the program's import for one that refuses queries with a buffer.
+using QueryValue = LONG(WINAPI*)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+QueryValue originalQuery = nullptr;
 
-private:
-    static LONG WINAPI Refuse(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
-        if (data) return ERROR_ACCESS_DENIED;
-        return original_(key, name, reserved, type, data, size);
-    }
-    static void** ImportSlot() {
-        auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-        const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
-             import->Name; ++import) {
-            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->OriginalFirstThunk);
-            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
-            for (; names->u1.AddressOfData; ++names, ++slots) {
-                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-                const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-                if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), "RegQueryValueExA") == 0)
-                    return reinterpret_cast<void**>(&slots->u1.Function);
-            }
-        }
-        return nullptr;
-    }
-    static void Swap(void* replacement) {
-        void** slot = ImportSlot();
-        DWORD protection = 0;
-        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-        if (!original_) original_ = reinterpret_cast<decltype(original_)>(*slot);
-        *slot = replacement;
-        VirtualProtect(slot, sizeof *slot, protection, &protection);
-    }
-    static inline LONG(WINAPI* original_)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) = nullptr;
-};
+LONG WINAPI RefuseDataQuery(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
+    return data ? ERROR_ACCESS_DENIED : originalQuery(key, name, reserved, type, data, size);
+}
 
 class RegistryTest : public ::testing::Test {
 protected:
@@ -243,7 +210,8 @@ TEST_F(RegistryTest, AValueWhoseDataCannotBeFetchedRaises) {
     SetValue(HKEY_CURRENT_USER, Path("Home\\Options"), "WinampPath", {REG_SZ, std::string("C:\\W\\WINAMP.EXE\0", 17)});
     TRegIniFile registry(Path("Home"));
     {
-        RefusedDataQuery refused;
+        const ImportSwap refused("RegQueryValueExA", reinterpret_cast<void*>(&RefuseDataQuery));
+        originalQuery = refused.Original<QueryValue>();
         EXPECT_EQ(RaisedMessage([&] { registry.ReadEntry("Options", "WinampPath", ""); }),
                   "Failed to get data for 'WinampPath'");
         EXPECT_EQ(registry.ReadEntry("Options", "Missing", "default"), "default");
