@@ -75,7 +75,7 @@ private:
 
     KeyHandle openHandle_;
     HKEY rootHandle_ = nullptr;
-    bool deferFlush_ = true;  // closing a key never forces its changes to disk
+    [[maybe_unused]] bool deferFlush_ = true;  // closing a key never forces its changes to disk
     std::string keyPath_;
 };
 

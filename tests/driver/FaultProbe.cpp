@@ -20,6 +20,14 @@ int Recurse(int depth) {
     return Recurse(depth + 1) + frame[0];
 }
 
+// Runs code that lies in no module and reads address 0 there.
+void ReadOutsideAnyModule() {
+    const unsigned char code[] = {0x48, 0x8B, 0x04, 0x25, 0, 0, 0, 0, 0xC3};  // mov rax, [0]; ret
+    void* memory = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+    std::memcpy(memory, code, sizeof code);
+    reinterpret_cast<void (*)()>(memory)();
+}
+
 void Fail() {
     const std::string how = CommandLineArgument(1);
     if (how == "raise") Raise<ERegistryException>("Failed to create key Options");
@@ -31,6 +39,7 @@ void Fail() {
     if (how == "write") *nowhere = 1;
     if (how == "read") zero = *(nowhere + 4);
     if (how == "divide") zero = 7 / zero;
+    if (how == "outside") ReadOutsideAnyModule();
     if (how == "overflow") zero = Recurse(0);
 }
 }  // namespace

@@ -41,6 +41,10 @@ TEST(FailureReport, EachFailureEndsInOneBoxAndItsExitCode) {
          "Exception EAccessViolation in module fault_probe\\.exe at HEX\\.\nAccess violation at address "
          "HEX in module 'fault_probe\\.exe'\\. Read of address 00000010\\.",
          "error", 1},
+        {" outside", "Application Error",
+         "Exception EAccessViolation in module fault_probe\\.exe at HEX\\.\nAccess violation at address HEX\\. "
+         "Read of address 00000000\\.",
+         "error", 1},
         {" divide", "Application Error",
          "Exception EDivisionByZero in module fault_probe\\.exe at HEX\\.\nDivision by zero\\.", "error", 1},
         {" overflow", "Application Error",
