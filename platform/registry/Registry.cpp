@@ -28,6 +28,12 @@ constexpr TValueKind KindOf(DWORD type) {
 }
 
 std::string Quoted(const std::string& name) { return "'" + name + "'"; }
+
+LONG CreateKey(HKEY base, const std::string& path, HKEY& created) {
+    DWORD disposition = 0;  // asked for, not used
+    return RegCreateKeyExA(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                           nullptr, &created, &disposition);
+}
 }  // namespace
 
 TRegistry::TRegistry() { SetRoot(HKEY_CURRENT_USER); }
@@ -44,11 +50,9 @@ bool TRegistry::OpenPath(const std::string& path, bool create) {
     const ResolvedPath resolved = Resolve(path);
     const HKEY base = BaseKeyFor(resolved.relative);
     HKEY opened = nullptr;
-    const LONG result =
-        create && !resolved.platformPath.empty()
-            ? RegCreateKeyExA(base, resolved.platformPath.c_str(), 0, nullptr,
-                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &opened, nullptr)
-            : RegOpenKeyExA(base, resolved.platformPath.c_str(), 0, KEY_ALL_ACCESS, &opened);
+    const LONG result = create && !resolved.platformPath.empty()
+                            ? CreateKey(base, resolved.platformPath, opened)
+                            : RegOpenKeyExA(base, resolved.platformPath.c_str(), 0, KEY_ALL_ACCESS, &opened);
     KeyHandle key(result == ERROR_SUCCESS ? opened : nullptr);
     if (!key) return false;
     const bool below = resolved.relative && OpenHandle();
@@ -68,9 +72,7 @@ bool TRegistry::HasSubkey(const std::string& path) { return static_cast<bool>(Ac
 bool TRegistry::MakeSubkey(const std::string& path) {
     const ResolvedPath resolved = Resolve(path);
     HKEY created = nullptr;
-    const LONG result =
-        RegCreateKeyExA(BaseKeyFor(resolved.relative), resolved.platformPath.c_str(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &created, nullptr);
+    const LONG result = CreateKey(BaseKeyFor(resolved.relative), resolved.platformPath, created);
     KeyHandle key(result == ERROR_SUCCESS ? created : nullptr);
     if (!key) Raise<ERegistryException>("Failed to create key " + path);
     return true;
@@ -159,9 +161,11 @@ void TRegistry::StoreValueData(const std::string& name, const void* data, DWORD 
 bool TRegistry::QueryKeyInfo(TKeySummary& summary) {
     summary = {};
     if (!OpenHandle()) return false;
-    DWORD count = 0, longest = 0;
+    DWORD count = 0, longest = 0, values = 0, longestValueName = 0, longestValueData = 0;
+    FILETIME lastWrite;
     if (RegQueryInfoKeyA(OpenHandle(), nullptr, nullptr, nullptr, &count, &longest, nullptr,
-                         nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                         &values, &longestValueName, &longestValueData, nullptr,
+                         &lastWrite) != ERROR_SUCCESS)
         return false;
     summary = {count, longest};
     return true;
