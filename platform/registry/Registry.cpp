@@ -52,7 +52,8 @@ bool TRegistry::OpenPath(const std::string& path, bool create) {
     HKEY opened = nullptr;
     const LONG result = create && !resolved.platformPath.empty()
                             ? CreateKey(base, resolved.platformPath, opened)
-                            : RegOpenKeyExA(base, resolved.platformPath.c_str(), 0, KEY_ALL_ACCESS, &opened);
+                            : RegOpenKeyExA(base, resolved.platformPath.c_str(), 0,
+                                            KEY_ALL_ACCESS, &opened);
     KeyHandle key(result == ERROR_SUCCESS ? opened : nullptr);
     if (!key) return false;
     const bool below = resolved.relative && OpenHandle();

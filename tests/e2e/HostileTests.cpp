@@ -7,16 +7,9 @@
 #include "tests/e2e/Scenario.h"
 
 namespace {
-const std::string Companion = "{dir}\\Winamp\\Plugins\\gen_zorv.dll";
-const std::string Edition = "{dir}\\Winamp\\Plugins\\gen_wibt.dll";
-const std::string Player = "{dir}\\Winamp\\winamp.exe";
-const std::string QuotedPlayer = "\"" + Player + "\" \"%1\"";
 const RegValue Dword = {REG_DWORD, std::string("\1\0\0\0", 4)};
 
 RegEntry WinampPath(const RegValue& value) { return Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", value); }
-RegEntry EntryIn(const std::string& name) {
-    return Value(HKEY_LOCAL_MACHINE, std::string(UninstallKey) + "\\" + name, "DisplayName", Sz(name.substr(0, 20)));
-}
 std::string Failure(const std::string& message) {
     return std::string(says::FailureBoxStart) + message + says::FailureBoxEnd;
 }
@@ -92,10 +85,10 @@ TEST(Hostile, TheHotkeysKeyHoldsOnlyValues) {
 
 TEST(Hostile, KeysThatCannotBeCreated) {
     Hostile({.name = "volatile product key: Options cannot be created",
-             .before = {VolatileKey(HKEY_CURRENT_USER, ProductKey), EntryIn("Tarnquill 1"), EntryIn("Tarnquill 2")},
+             .before = {VolatileKey(HKEY_CURRENT_USER, ProductKey), Entry("Tarnquill 1"), Entry("Tarnquill 2")},
              .tail = " /install", .answers = {"yes", "ok"},
              .boxes = {says::Question, Failure("Failed to create key Options\\.")}, .exitCode = 1,
-             .after = {NoKey(HKEY_CURRENT_USER, OptionsKey), EntryIn("Tarnquill 1")}});
+             .after = {NoKey(HKEY_CURRENT_USER, OptionsKey), Entry("Tarnquill 1")}});
     Hostile({.name = "volatile product key on uninstall", .before = {VolatileKey(HKEY_CURRENT_USER, ProductKey)},
              .tail = " /uninstall", .boxes = {}});
 }
@@ -117,9 +110,9 @@ TEST(Hostile, HugeInputs) {
     for (char last : {'a', 'b', 'c'}) {
         const std::string product = "Tarnquill " + std::string(244, 'v') + last;
         const std::string other = "TqOther " + std::string(246, 'o') + last;
-        longNames.before.push_back(EntryIn(product));
-        longNames.before.push_back(EntryIn(other));
-        longNames.after.push_back(last == 'c' ? EntryIn(product) : NoKey(HKEY_LOCAL_MACHINE, std::string(UninstallKey) + "\\" + product));
+        longNames.before.push_back(Entry(product));
+        longNames.before.push_back(Entry(other));
+        longNames.after.push_back(last == 'c' ? Entry(product) : NoEntry(product));
     }
     Hostile(longNames);
 }
@@ -131,11 +124,11 @@ TEST(Hostile, TenThousandUninstallEntries) {
     for (int i = 0; i < 10000; ++i) {
         const std::string number = std::to_string(10000 + i).substr(1);
         const bool product = i % 10 == 0;
-        crowd.before.push_back(EntryIn(product ? prefixes[i % 3] + number : "TqOther " + number));
+        crowd.before.push_back(Entry(product ? prefixes[i % 3] + number : "TqOther " + number));
         // Of the product's entries only the one that sorts last stays; the others' are checked as foreign.
         if (product)
-            crowd.after.push_back(i == 9990 ? EntryIn(prefixes[i % 3] + number)
-                                            : NoKey(HKEY_LOCAL_MACHINE, std::string(UninstallKey) + "\\" + prefixes[i % 3] + number));
+            crowd.after.push_back(i == 9990 ? Entry(prefixes[i % 3] + number)
+                                            : NoEntry(prefixes[i % 3] + number));
     }
     Hostile(crowd);
 }

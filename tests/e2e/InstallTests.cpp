@@ -6,16 +6,9 @@
 #include "tests/e2e/Scenario.h"
 
 namespace {
-const std::string Companion = "{dir}\\Winamp\\Plugins\\gen_zorv.dll";
-const std::string Edition = "{dir}\\Winamp\\Plugins\\gen_wibt.dll";
-const std::string Player = "{dir}\\Winamp\\winamp.exe";
-const std::string QuotedPlayer = "\"" + Player + "\" \"%1\"";
 
 RegEntry WinampPath(const std::string& path) { return Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", Sz(path)); }
 RegEntry Modifier(const char* digits) { return Value(HKEY_CURRENT_USER, OptionsKey, "DefaultModifier", Sz(digits)); }
-std::string EntryKey(const std::string& name) { return std::string(UninstallKey) + "\\" + name; }
-RegEntry Entry(const std::string& name) { return Value(HKEY_LOCAL_MACHINE, EntryKey(name), "DisplayName", Sz(name)); }
-RegEntry NoEntry(const std::string& name) { return NoKey(HKEY_LOCAL_MACHINE, EntryKey(name)); }
 
 TEST(Install, TheWinKeyQuestion) {
     const Scenario scenarios[] = {

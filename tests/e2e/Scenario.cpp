@@ -28,7 +28,7 @@ void ClearProgramPlaces() {
         for (int i = 0; i < 3 && KeyExists(HKEY_CLASSES_ROOT, key); ++i) DeleteTree(HKEY_CLASSES_ROOT, key);
     for (const std::string& entry : SubkeyNames(HKEY_LOCAL_MACHINE, UninstallKey))
         if (AsciiUpper(entry).find("TARNQUILL") != std::string::npos || entry.rfind("TqOther", 0) == 0)
-            DeleteTree(HKEY_LOCAL_MACHINE, std::string(UninstallKey) + "\\" + entry);
+            DeleteTree(HKEY_LOCAL_MACHINE, EntryKey(entry));
     for (const char* name : {"Tarnquill", "TqOtherProgram"}) {
         HKEY run = nullptr;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
@@ -135,6 +135,9 @@ RegEntry PlayCommand(const std::string& command) {
     return Value(HKEY_CLASSES_ROOT, FileCommandKey, "", Sz(command));
 }
 RegEntry GeneralPresent() { return Key(HKEY_CURRENT_USER, HotkeysGeneralKey); }
+std::string EntryKey(const std::string& name) { return std::string(UninstallKey) + "\\" + name; }
+RegEntry Entry(const std::string& name) { return Value(HKEY_LOCAL_MACHINE, EntryKey(name), "DisplayName", Sz(name)); }
+RegEntry NoEntry(const std::string& name) { return NoKey(HKEY_LOCAL_MACHINE, EntryKey(name)); }
 RegEntry VolatileKey(HKEY root, const std::string& key) { return {root, key, "(volatile)", RegValue{}}; }
 
 ScenarioResult Check(const Scenario& scenario) {

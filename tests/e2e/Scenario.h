@@ -99,10 +99,20 @@ constexpr char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\U
 constexpr char FileCommandKey[] = "Winamp.File\\shell\\Play\\command";
 constexpr char PlaylistCommandKey[] = "Winamp.Playlist\\shell\\Play\\command";
 
+// Where a scenario's player and plug-ins lie.
+inline const std::string Companion = "{dir}\\Winamp\\Plugins\\gen_zorv.dll";
+inline const std::string Edition = "{dir}\\Winamp\\Plugins\\gen_wibt.dll";
+inline const std::string Player = "{dir}\\Winamp\\winamp.exe";
+inline const std::string QuotedPlayer = "\"" + Player + "\" \"%1\"";
+
 RegEntry Key(HKEY root, const std::string& key);
 RegEntry Value(HKEY root, const std::string& key, const std::string& name, const RegValue& value);
 RegEntry NoValue(HKEY root, const std::string& key, const std::string& name);
 RegEntry NoKey(HKEY root, const std::string& key);
 RegEntry PlayCommand(const std::string& command);
 RegEntry GeneralPresent();
+// An uninstall-list entry whose display name is its name, and its absence.
+std::string EntryKey(const std::string& name);
+RegEntry Entry(const std::string& name);
+RegEntry NoEntry(const std::string& name);
 RegEntry VolatileKey(HKEY root, const std::string& key);

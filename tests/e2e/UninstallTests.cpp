@@ -4,8 +4,6 @@
 #include "tests/e2e/Scenario.h"
 
 namespace {
-const std::string Companion = "{dir}\\Winamp\\Plugins\\gen_zorv.dll";
-const std::string Player = "{dir}\\Winamp\\winamp.exe";
 constexpr char DefaultCompanion[] = "C:\\PROGRAM FILES\\WINAMP\\Plugins\\gen_zorv.dll";
 
 RegEntry Option(const char* name, const std::string& text) { return Value(HKEY_CURRENT_USER, OptionsKey, name, Sz(text)); }
