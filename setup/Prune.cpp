@@ -21,8 +21,9 @@ void PruneUninstallEntries(TRegIniFile& registry) {
     // by one would move the rest of the list each time.
     TStringList entries;
     for (int i = 0; i < all.ItemCount(); ++i)
-        if (IsProductEntry(all.ItemAt(i))) entries.Append(all.ItemAt(i));
+        if (IsProductEntry(all.ItemAt(i))) entries.AppendWithObject(all.ItemAt(i), all.ObjectAt(i));
     if (entries.ItemCount() < 2) return;
     entries.SortItems();
-    for (int j = 0; j <= entries.ItemCount() - 2; ++j) registry.RemoveSection(entries.ItemAt(j));
+    // By exact name: two entries can read alike in the code page.
+    for (int j = 0; j <= entries.ItemCount() - 2; ++j) registry.RemoveSection(entries, j);
 }

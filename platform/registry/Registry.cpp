@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "platform/Exception.h"
+#include "platform/registry/KeyTree.h"
+#include "platform/text/Text.h"
 
 namespace {
 constexpr DWORD RegistryTypeOf(TValueKind kind) {
@@ -87,30 +89,27 @@ KeyHandle TRegistry::AcquireKey(const std::string& path) {
     return KeyHandle(result == ERROR_SUCCESS ? opened : nullptr);
 }
 
+// Names are read in UTF-16, where no name outgrows its buffer, and carried exactly: the ANSI
+// form of a name may take more bytes than characters, or not be the name at all.
 void TRegistry::ListSubkeys(TStrings& names) {
     names.RemoveAll();
     TKeySummary summary;
     if (!QueryKeyInfo(summary)) return;
-    std::vector<char> name(summary.longestSubkeyName + 1);
-    for (DWORD index = 0; index < summary.subkeyCount; ++index) {
-        DWORD length = summary.longestSubkeyName + 1;
-        if (RegEnumKeyExA(OpenHandle(), index, name.data(), &length, nullptr, nullptr, nullptr,
-                          nullptr) == ERROR_SUCCESS)
-            names.Append(name.data());
+    for (std::wstring& name : SubkeyNamesOf(OpenHandle(), summary.subkeyCount)) {
+        const std::string text = AnsiTextOf(name);
+        names.AppendWithObject(text, std::make_shared<TSubkeyName>(std::move(name)));
     }
 }
 
 bool TRegistry::RemoveSubkey(const std::string& path) {
     const ResolvedPath resolved = Resolve(path);
-    if (KeyHandle key = AcquireKey(path)) {
-        BorrowedOpenKey borrowed(*this, key);
-        // All names first: each deletion changes which subkey an enumeration index names.
-        TStringList subkeys;
-        ListSubkeys(subkeys);
-        for (int i = 0; i < subkeys.ItemCount(); ++i) RemoveSubkey(subkeys.ItemAt(i));
-    }
-    return RegDeleteKeyA(BaseKeyFor(resolved.relative), resolved.platformPath.c_str()) ==
-           ERROR_SUCCESS;
+    return RemoveKeyTree(OpenKeyItself(BaseKeyFor(resolved.relative), resolved.platformPath));
+}
+
+bool TRegistry::RemoveListedSubkey(const TStrings& names, int index) {
+    const auto name = std::dynamic_pointer_cast<const TSubkeyName>(names.ObjectAt(index));
+    if (!name) return RemoveSubkey(names.ItemAt(index));
+    return RemoveKeyTree(OpenKeyItself(BaseKeyFor(true), name->exact));
 }
 
 bool TRegistry::RemoveValue(const std::string& name) {

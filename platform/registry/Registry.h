@@ -11,6 +11,13 @@
 
 enum class TValueKind { Other, String, ExpandableString, Integer, Binary };
 
+// The exact name of a listed subkey, carried along with its text in the ANSI code page, which
+// may not hold every character of it.
+struct TSubkeyName : TObject {
+    explicit TSubkeyName(std::wstring name) : exact(std::move(name)) {}
+    std::wstring exact;
+};
+
 struct TKeySummary {
     DWORD subkeyCount = 0;
     DWORD longestSubkeyName = 0;
@@ -31,6 +38,9 @@ public:
     KeyHandle AcquireKey(const std::string& path);
     void ListSubkeys(TStrings& names);
     bool RemoveSubkey(const std::string& path);
+    // Removes the subkey of the open key (of the root when none is open) that item index of a
+    // list filled by ListSubkeys names, by its exact name.
+    bool RemoveListedSubkey(const TStrings& names, int index);
     bool RemoveValue(const std::string& name);
     bool HasValue(const std::string& name);
     std::string ReadText(const std::string& name);
@@ -91,6 +101,9 @@ public:
     void WriteNumberEntry(const std::string& section, const std::string& name, int number);
     void RemoveEntry(const std::string& section, const std::string& name);
     bool RemoveSection(const std::string& section) { return RemoveSubkey(section); }
+    bool RemoveSection(const TStrings& sections, int index) {
+        return RemoveListedSubkey(sections, index);
+    }
     void ListSections(TStrings& names) { ListSubkeys(names); }
 
     const std::string& HomePath() const { return homePath_; }

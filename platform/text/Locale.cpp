@@ -19,6 +19,17 @@ int LocaleCompareNoCase(const std::string& a, const std::string& b) {
            2;
 }
 
+std::string AnsiTextOf(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr,
+                                         0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, ansi.data(), size,
+                        nullptr, nullptr);
+    return ansi;
+}
+
 void RecordLeadBytes() {
     recordedLeadBytes = LeadByteSet{};
     CPINFO info{};

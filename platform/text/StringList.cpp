@@ -9,13 +9,20 @@ std::string TStringList::ItemAt(int index) const {
     return items_[static_cast<size_t>(index)].text;
 }
 
-int TStringList::Append(const std::string& text) {
+int TStringList::Append(const std::string& text) { return AppendWithObject(text, nullptr); }
+
+int TStringList::AppendWithObject(const std::string& text, TObjectRef object) {
     Changing();
     if (count_ == capacity_) Grow();
-    items_.push_back(Item{text, nullptr});
+    items_.push_back(Item{text, std::move(object)});
     const int index = count_++;
     Changed();
     return index;
+}
+
+TObjectRef TStringList::ObjectAt(int index) const {
+    CheckIndex(index);
+    return items_[static_cast<size_t>(index)].object;
 }
 
 void TStringList::RemoveAll() {

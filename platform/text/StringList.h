@@ -1,10 +1,19 @@
 #pragma once
 // An ordered list of texts with 0-based indices; the lists of subkey names are kept in these.
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-class TPersistent {
+class TObject {
+public:
+    virtual ~TObject() = default;
+};
+
+// What an item may carry along with its text, through sorting and removal.
+using TObjectRef = std::shared_ptr<const TObject>;
+
+class TPersistent : public TObject {
 public:
     virtual ~TPersistent() = default;
 };
@@ -17,6 +26,8 @@ public:
     virtual void RemoveAll() = 0;
     virtual void RemoveAt(int index) = 0;
     virtual void SortItems() = 0;
+    virtual int AppendWithObject(const std::string& text, TObjectRef object) = 0;
+    virtual TObjectRef ObjectAt(int index) const = 0;
 };
 
 using TextCompare = int (*)(const std::string&, const std::string&);
@@ -34,6 +45,8 @@ public:
     void RemoveAll() override;
     void RemoveAt(int index) override;
     void SortItems() override;
+    int AppendWithObject(const std::string& text, TObjectRef object) override;
+    TObjectRef ObjectAt(int index) const override;
 
     int Capacity() const { return capacity_; }
 
@@ -43,7 +56,7 @@ public:
 private:
     struct Item {
         std::string text;
-        void* object = nullptr;  // carried along with its text; never set here
+        TObjectRef object;
     };
 
     void CheckIndex(int index) const;

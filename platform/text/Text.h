@@ -13,6 +13,9 @@ bool TextEquals(const std::string& a, const std::string& b);
 // Upper-casing and ordering by the platform's rules for the ANSI code page and the user's locale.
 std::string LocaleUpper(const std::string& text);
 int LocaleCompareNoCase(const std::string& a, const std::string& b);
+// A UTF-16 text in the ANSI code page; a character the code page cannot hold becomes its default
+// character, never a look-alike (a full-width backslash stays no backslash).
+std::string AnsiTextOf(const std::wstring& text);
 
 // Which byte values begin a double-byte character in the ANSI code page.
 struct LeadByteSet {

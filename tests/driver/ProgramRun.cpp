@@ -171,7 +171,8 @@ RunOutcome RunProgram(const RunScript& script) {
     PROCESS_INFORMATION process{};
     outcome.started =
         CreateProcessA(script.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                       nullptr, script.workingFolder.empty() ? nullptr : script.workingFolder.c_str(),
+                       nullptr,
+                       script.workingFolder.empty() ? nullptr : script.workingFolder.c_str(),
                        &startup, &process) != 0;
     if (!outcome.started) return outcome;
 

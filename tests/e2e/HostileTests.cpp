@@ -1,6 +1,10 @@
 // Hostile states: whatever registry and files a machine holds, each run ends the way it should,
 // without a crash or a hang, and changes nothing that is not the product's own. Each case is
 // counted in the reliability log.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include "platform/text/Text.h"
@@ -173,5 +177,74 @@ TEST(Hostile, WinampComesAndGoesBetweenTheWaits) {
              .before = {Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", Sz(Player))},
              .filesBefore = {{Companion, "plug-in"}}, .tail = " /uninstall", .answers = {"showwinamp+release+retry"},
              .heldFile = Companion, .boxes = {says::DeletionFailed}, .filesAfter = {{Companion, std::nullopt}}});
+}
+}  // namespace
+
+namespace {
+std::string Below(const std::string& entry, const std::string& below) { return EntryKey(entry) + "\\" + below; }
+// U+FF3C, the full-width backslash, which the ANSI code page maps to '\' by best fit.
+const std::string WideSlash = "\xEF\xBC\xBC";
+const std::string WideSlashPathToVictim = WideSlash + "SOFTWARE" + WideSlash + "TqVictim";
+
+ExactKey Gone(const std::string& path) { return {path, false}; }
+ExactKey Stays(const std::string& path) { return {path, true}; }
+
+TEST(Hostile, PruningReachesNothingBeyondTheList) {
+    const std::vector<RegEntry> twoVersions = {GeneralPresent(), Entry("Tarnquill 1.0"), Entry("Tarnquill 2.0")};
+    const std::vector<ExactKey> olderGone = {Gone(EntryKey("Tarnquill 1.0")), Stays(EntryKey("Tarnquill 2.0"))};
+    const Scenario cases[] = {
+        {.name = "a link below an older entry, to another program's key", .before = twoVersions,
+         .links = {{Below("Tarnquill 1.0", "Shortcut"), VictimKey}}, .exactKeysAfter = olderGone},
+        {.name = "an older entry that is itself a link", .before = {GeneralPresent(), Entry("Tarnquill 2.0")},
+         .links = {{EntryKey("Tarnquill 1.0"), VictimKey}}, .exactKeysAfter = olderGone},
+        {.name = "a link loop below an older entry", .before = twoVersions,
+         .links = {{Below("Tarnquill 1.0", "Back"), EntryKey("Tarnquill 1.0")}}, .exactKeysAfter = olderGone},
+        {.name = "a link to a key that does not exist", .before = twoVersions,
+         .links = {{Below("Tarnquill 1.0", "Gone"), "SOFTWARE\\TqMissing"}},
+         .exactKeysAfter = {Gone(EntryKey("Tarnquill 1.0")), Gone("SOFTWARE\\TqMissing")}},
+        {.name = "a subkey name whose ANSI form is a path to another program's key", .before = twoVersions,
+         .exactKeysBefore = {{Below("Tarnquill 1.0", WideSlashPathToVictim)}}, .exactKeysAfter = olderGone},
+        {.name = "such a name deeper in an older entry", .before = twoVersions,
+         .exactKeysBefore = {{Below("Tarnquill 1.0", "A\\B\\" + WideSlashPathToVictim + "\\C")}},
+         .exactKeysAfter = olderGone},
+        {.name = "two entries that read alike in the code page: the one not chosen stays",
+         .before = twoVersions, .exactKeysBefore = {{EntryKey("Tarnquill 2.\xEF\xBC\x90")}},
+         .exactKeysAfter = {Gone(EntryKey("Tarnquill 1.0")), Gone(EntryKey("Tarnquill 2.\xEF\xBC\x90")),
+                            Stays(EntryKey("Tarnquill 2.0"))}},
+    };
+    for (Scenario scenario : cases) {
+        scenario.tail = " /install";
+        Hostile(scenario);
+    }
+}
+
+struct CodePageCase {
+    UINT codePage;
+    const char* newest;   // a product entry named in the code page's own characters: sorts last
+    const char* subkey;   // a subkey of an older entry, likewise
+    const char* foreign;  // another program's entry
+};
+
+// Wine takes a process's code page from its Unix locale, which a Windows parent cannot set for
+// its child: the code-page tests run this whole test program under each locale, and say which.
+TEST(Hostile, PruningInAMultiByteCodePage) {
+    const char* expected = std::getenv("TQ_CODE_PAGE");
+    if (!expected) GTEST_SKIP() << "needs a multi-byte locale: run by the code-page tests (TQ_CODE_PAGE set)";
+    ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected))) << "the locale did not reach this process";
+    const CodePageCase cases[] = {
+        {932, "Tarnquill 日本語版", "設定", "他社のプログラム"},
+        {949, "Tarnquill 한국어판", "설정", "다른 프로그램"},
+        {936, "Tarnquill 中文版", "设置", "其他程序"},
+    };
+    const auto c = std::find_if(std::begin(cases), std::end(cases), [](const CodePageCase& c) { return c.codePage == GetACP(); });
+    ASSERT_NE(c, std::end(cases)) << "no case for code page " << GetACP();
+    std::printf("pruning checked in code page %u\n", c->codePage);
+    Hostile({.name = "a multi-byte code page", .before = {GeneralPresent(), Entry("Tarnquill 1.0"), Entry("TARNQUILL 0.9")},
+             .tail = " /install",
+             .exactKeysBefore = {{EntryKey(c->newest)}, {Below("Tarnquill 1.0", c->subkey)},
+                                 {Below("TARNQUILL 0.9", std::string(c->subkey) + "\\" + c->subkey)},
+                                 {EntryKey(c->foreign)}},
+             .exactKeysAfter = {Gone(EntryKey("Tarnquill 1.0")), Gone(EntryKey("TARNQUILL 0.9")),
+                                Stays(EntryKey(c->newest)), Stays(EntryKey(c->foreign))}});
 }
 }  // namespace

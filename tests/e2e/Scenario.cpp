@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/text/Text.h"
+#include "tests/support/RegistryLinks.h"
 
 namespace {
 
@@ -38,6 +39,22 @@ void ClearProgramPlaces() {
     }
     for (const char* file : {"C:\\Plugins\\gen_zorv.dll", "C:\\PROGRAM FILES\\WINAMP\\Plugins\\gen_zorv.dll"})
         DeleteFileA(file);
+    DeleteTree(HKEY_LOCAL_MACHINE, VictimKey);
+}
+
+// Links first, so that no clearing below can reach through one; then the exact names that the
+// ANSI listing cannot name.
+void ClearScenarioPlaces(const Scenario& scenario) {
+    for (const LinkEntry& link : scenario.links) DeleteLink(HKEY_LOCAL_MACHINE, link.path);
+    for (auto it = scenario.exactKeysBefore.rbegin(); it != scenario.exactKeysBefore.rend(); ++it)
+        DeleteTreeW(HKEY_LOCAL_MACHINE, it->path);
+    ClearProgramPlaces();
+}
+
+void MakeVictim() {
+    SetValue(HKEY_LOCAL_MACHINE, VictimKey, "Data", Sz("another program's"));
+    SetValue(HKEY_LOCAL_MACHINE, std::string(VictimKey) + "\\Sub", "Number", {REG_DWORD, std::string("\7\0\0\0", 4)});
+    MakeKey(HKEY_LOCAL_MACHINE, std::string(VictimKey) + "\\Sub\\Deeper");
 }
 
 void Apply(const RegEntry& entry, const std::string& dir, const std::string& wd) {
@@ -75,6 +92,7 @@ const char* const PluginFolders[] = {"Winamp\\Plugins", "Player\\Plugins"};
 std::map<std::string, RegValue> ForeignState(const ScratchFolder& scratch) {
     std::map<std::string, RegValue> state = Snapshot(HKEY_LOCAL_MACHINE, UninstallKey);
     std::erase_if(state, [](const auto& item) { return AsciiUpper(item.first).rfind("\\TARNQUILL", 0) == 0; });
+    for (auto& [name, value] : Snapshot(HKEY_LOCAL_MACHINE, VictimKey)) state["Victim" + name] = value;
     for (auto& [name, value] : Snapshot(HKEY_CURRENT_USER, RunKey))
         if (name != "|Tarnquill") state["Run" + name] = value;
     for (const char* folder : PluginFolders)
@@ -141,7 +159,8 @@ RegEntry NoEntry(const std::string& name) { return NoKey(HKEY_LOCAL_MACHINE, Ent
 RegEntry VolatileKey(HKEY root, const std::string& key) { return {root, key, "(volatile)", RegValue{}}; }
 
 ScenarioResult Check(const Scenario& scenario) {
-    ClearProgramPlaces();
+    ClearScenarioPlaces(scenario);
+    MakeVictim();
     ScratchFolder scratch("e2e");
     const std::string dir = scratch.Path();
     const std::string wd = scratch / "setup";
@@ -160,6 +179,8 @@ ScenarioResult Check(const Scenario& scenario) {
     for (const std::string& file : scenario.readOnlyFiles)
         SetFileAttributesA(Replaced(file, dir, wd).c_str(), FILE_ATTRIBUTE_READONLY);
     for (const RegEntry& entry : scenario.before) Apply(entry, dir, wd);
+    for (const ExactKey& key : scenario.exactKeysBefore) MakeKeyW(HKEY_LOCAL_MACHINE, key.path);
+    for (const LinkEntry& link : scenario.links) MakeLink(HKEY_LOCAL_MACHINE, link.path, HKEY_LOCAL_MACHINE, link.target);
     const auto foreignBefore = ForeignState(scratch);
 
     RunScript script = ScriptFor(scenario.tail, wd);
@@ -184,7 +205,9 @@ ScenarioResult Check(const Scenario& scenario) {
     for (const RegEntry& entry : scenario.after) Verify(entry, dir, wd, scenario.name);
     for (const FileEntry& file : scenario.filesAfter)
         EXPECT_EQ(ReadFileText(Replaced(file.path, dir, wd)), file.content) << scenario.name << ": " << file.path;
-    ClearProgramPlaces();
+    for (const ExactKey& key : scenario.exactKeysAfter)
+        EXPECT_EQ(KeyItselfExists(HKEY_LOCAL_MACHINE, key.path), key.exists) << scenario.name << ": key " << key.path;
+    ClearScenarioPlaces(scenario);
     return result;
 }
 

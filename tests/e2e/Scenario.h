@@ -60,6 +60,19 @@ struct FileEntry {
     std::optional<std::string> content;  // nullopt: absent
 };
 
+// A registry link below HKEY_LOCAL_MACHINE, made before the run.
+struct LinkEntry {
+    std::string path;
+    std::string target;
+};
+
+// A key below HKEY_LOCAL_MACHINE by its exact (UTF-8) path, whatever the ANSI code page makes of
+// it; afterwards: whether the key itself (a link as the link) still exists.
+struct ExactKey {
+    std::string path;
+    bool exists = true;
+};
+
 struct Scenario {
     const char* name;
     std::vector<RegEntry> before;
@@ -70,11 +83,14 @@ struct Scenario {
     std::vector<std::string> answers;
     std::string heldFile;
     std::vector<std::string> readOnlyFiles;
+    std::vector<LinkEntry> links;
+    std::vector<ExactKey> exactKeysBefore;
     DWORD timeoutMs = 20000;
     std::vector<std::string> boxes;  // "caption | text | buttons | icon", one per box; "re:" + regex
     DWORD exitCode = 0;
     std::vector<RegEntry> after;
     std::vector<FileEntry> filesAfter;
+    std::vector<ExactKey> exactKeysAfter;
 };
 
 // How a run ended, beyond what the scenario expects.
@@ -98,6 +114,9 @@ constexpr char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr char FileCommandKey[] = "Winamp.File\\shell\\Play\\command";
 constexpr char PlaylistCommandKey[] = "Winamp.Playlist\\shell\\Play\\command";
+// Another program's data outside the uninstall list, there in every scenario; a link or a name
+// may point at it, and it must stay as it is.
+constexpr char VictimKey[] = "SOFTWARE\\TqVictim";
 
 // Where a scenario's player and plug-ins lie.
 inline const std::string Companion = "{dir}\\Winamp\\Plugins\\gen_zorv.dll";

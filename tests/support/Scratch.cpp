@@ -1,5 +1,7 @@
 #include "tests/support/Scratch.h"
 
+#include "tests/support/RegistryLinks.h"
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -30,7 +32,8 @@ void Collect(HKEY key, const std::string& path, std::map<std::string, RegValue>&
     }
     for (const std::string& subkey : SubkeyNames(key, "")) {
         HKEY child = nullptr;
-        if (RegOpenKeyExA(key, subkey.c_str(), 0, KEY_READ, &child) != ERROR_SUCCESS) continue;
+        // A link is taken as itself (its target value), never followed: links can loop.
+        if (RegOpenKeyExA(key, subkey.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &child) != ERROR_SUCCESS) continue;
         values[path + "\\" + subkey + "|(key)"] = {};
         Collect(child, path + "\\" + subkey, values);
         RegCloseKey(child);
@@ -101,13 +104,6 @@ HKEY OpenDeep(HKEY root, const std::string& path, bool create, DWORD options) {
     return current == root ? nullptr : current;
 }
 
-// The key above a path's last name, and that name.
-std::pair<HKEY, std::string> OpenParent(HKEY root, const std::string& path) {
-    const size_t slash = path.rfind('\\');
-    if (slash == std::string::npos) return {root, path};
-    return {OpenDeep(root, path.substr(0, slash), false, 0), path.substr(slash + 1)};
-}
-
 void CloseUnlessRoot(HKEY key, HKEY root) {
     if (key && key != root) RegCloseKey(key);
 }
@@ -147,13 +143,7 @@ void MakeKey(HKEY root, const std::string& key, bool isVolatile) {
     RegCloseKey(OpenDeep(root, key, true, isVolatile ? REG_OPTION_VOLATILE : 0));
 }
 
-void DeleteTree(HKEY root, const std::string& key) {
-    const auto [parent, leaf] = OpenParent(root, key);
-    if (!parent) return;
-    RegDeleteTreeA(parent, leaf.c_str());
-    RegDeleteKeyA(parent, leaf.c_str());
-    CloseUnlessRoot(parent, root);
-}
+void DeleteTree(HKEY root, const std::string& key) { DeleteTreeW(root, key); }
 
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& key) {
     std::vector<std::string> names;

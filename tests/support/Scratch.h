@@ -43,6 +43,7 @@ void SetValue(HKEY root, const std::string& key, const std::string& name, const 
 std::optional<RegValue> GetValue(HKEY root, const std::string& key, const std::string& name);
 bool KeyExists(HKEY root, const std::string& key);
 void MakeKey(HKEY root, const std::string& key, bool isVolatile = false);
+// Links in the tree go as links; nothing they point to is touched.
 void DeleteTree(HKEY root, const std::string& key);
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& key);
 

@@ -109,6 +109,24 @@ TEST(StringList, SortMatchesAReferenceSortOnManyShapes) {
     }
 }
 
+// The pruning relies on each name's exact form travelling with its text.
+TEST(StringList, ObjectsTravelWithTheirTextsThroughSortAndRemoval) {
+    struct Tag : TObject {
+        explicit Tag(std::string t) : text(std::move(t)) {}
+        std::string text;
+    };
+    TStringList list(ByteCompare);
+    for (const std::string text : {"m", "c", "x", "a", "q"}) list.AppendWithObject(text, std::make_shared<Tag>(text));
+    list.Append("plain");
+    list.SortItems();
+    list.RemoveAt(1);
+    for (int i = 0; i < list.ItemCount(); ++i) {
+        const auto tag = std::dynamic_pointer_cast<const Tag>(list.ObjectAt(i));
+        EXPECT_EQ(tag ? tag->text : "plain", list.ItemAt(i));
+    }
+    EXPECT_EQ(Items(list), (std::vector<std::string>{"a", "m", "plain", "q", "x"}));
+}
+
 TEST(StringList, SortEndsAndStaysInsideTheListForAnInconsistentComparison) {
     const TextCompare inconsistent[] = {
         [](const std::string&, const std::string&) { return -2; },

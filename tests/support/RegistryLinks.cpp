@@ -1,0 +1,102 @@
+#include "tests/support/RegistryLinks.h"
+
+#include <vector>
+
+namespace {
+using NtDeleteKeyCall = LONG(NTAPI*)(HANDLE);
+using NtQueryKeyCall = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+constexpr int KeyNameInformation = 3;
+
+template <class Call>
+Call Ntdll(const char* name) {
+    return reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name)));
+}
+
+// Opens (or creates) a path one name at a time; the last name is opened as itself when asked.
+HKEY Walk(HKEY root, const std::wstring& path, bool create, bool lastItself) {
+    HKEY current = root;
+    for (size_t start = 0; start <= path.size();) {
+        const size_t slash = std::min(path.find(L'\\', start), path.size());
+        const std::wstring name = path.substr(start, slash - start);
+        const bool last = slash == path.size();
+        HKEY next = nullptr;
+        const LONG result =
+            create ? RegCreateKeyExW(current, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &next, nullptr)
+                   : RegOpenKeyExW(current, name.c_str(), last && lastItself ? REG_OPTION_OPEN_LINK : 0,
+                                   KEY_ALL_ACCESS, &next);
+        if (current != root) RegCloseKey(current);
+        if (result != ERROR_SUCCESS) return nullptr;
+        current = next;
+        start = slash + 1;
+    }
+    return current;
+}
+
+// The key's full name as the kernel knows it (\REGISTRY\...), after any view redirection.
+std::wstring NtPathOf(HKEY key) {
+    std::vector<char> buffer(4096);
+    ULONG size = 0;
+    if (Ntdll<NtQueryKeyCall>("NtQueryKey")(key, KeyNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                                            &size) != 0)
+        return {};
+    ULONG length = 0;
+    memcpy(&length, buffer.data(), sizeof length);
+    return std::wstring(reinterpret_cast<const wchar_t*>(buffer.data() + sizeof length), length / sizeof(wchar_t));
+}
+
+// Opened as itself, a link shows no subkeys, so nothing it points to is reached.
+void DeleteOpenTree(HKEY key) {
+    wchar_t name[256];
+    for (DWORD length = 256; RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         length = 256) {
+        HKEY child = nullptr;
+        if (RegOpenKeyExW(key, name, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &child) != ERROR_SUCCESS) return;
+        DeleteOpenTree(child);
+        RegCloseKey(child);
+    }
+    Ntdll<NtDeleteKeyCall>("NtDeleteKey")(key);
+}
+}  // namespace
+
+std::wstring Wide(const std::string& utf8) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+    return wide;
+}
+
+void MakeKeyW(HKEY root, const std::string& path) { RegCloseKey(Walk(root, Wide(path), true, false)); }
+
+void DeleteTreeW(HKEY root, const std::string& path) {
+    const HKEY key = Walk(root, Wide(path), false, true);
+    if (!key) return;
+    DeleteOpenTree(key);
+    RegCloseKey(key);
+}
+
+bool KeyItselfExists(HKEY root, const std::string& path) {
+    const HKEY key = Walk(root, Wide(path), false, true);
+    RegCloseKey(key);
+    return key != nullptr;
+}
+
+void MakeLink(HKEY root, const std::string& link, HKEY targetRoot, const std::string& target) {
+    // The target's NT path comes from its parent key as opened here, so it follows this process's
+    // registry view; the target itself need not exist.
+    const size_t targetSlash = target.rfind('\\');
+    const HKEY targetParent = Walk(targetRoot, Wide(target.substr(0, targetSlash)), false, false);
+    const std::wstring targetPath = NtPathOf(targetParent) + L"\\" + Wide(target.substr(targetSlash + 1));
+    RegCloseKey(targetParent);
+    const size_t slash = link.rfind('\\');
+    const HKEY parent = slash == std::string::npos ? root : Walk(root, Wide(link.substr(0, slash)), true, false);
+    HKEY created = nullptr;
+    RegCreateKeyExW(parent, Wide(link.substr(slash + 1)).c_str(), 0, nullptr,
+                    REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr,
+                    &created, nullptr);
+    RegSetValueExW(created, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(targetPath.data()),
+                   static_cast<DWORD>(targetPath.size() * sizeof(wchar_t)));
+    RegCloseKey(created);
+    if (parent != root) RegCloseKey(parent);
+}
+
+void DeleteLink(HKEY root, const std::string& link) { DeleteTreeW(root, link); }

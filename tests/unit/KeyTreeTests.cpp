@@ -1,0 +1,140 @@
+// Deleting a key with its subtree against the real registry: whatever shape the subtree has
+// (links, loops, names the ANSI code page turns into paths, depth), only the key and what lies
+// really below it go.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/registry/Registry.h"
+#include "platform/text/StringList.h"
+#include "tests/support/RegistryLinks.h"
+#include "tests/support/Scratch.h"
+
+namespace {
+constexpr char Area[] = "Software\\TarnquillTests\\Tree";
+const std::string Entry = std::string(Area) + "\\Entry";
+const std::string Victim = std::string(Area) + "\\Victim";
+// U+FF3C, a full-width backslash: an ordinary character of a key name, which the ANSI code page
+// maps to '\' by best fit.
+const std::string WideSlash = "\xEF\xBC\xBC";
+
+std::string Under(const std::string& key, const std::string& below) { return key + "\\" + below; }
+
+std::string FullWidthPathTo(const std::string& key) {
+    std::string path = WideSlash;
+    for (char c : key) path += c == '\\' ? WideSlash : std::string(1, c);
+    return path;
+}
+
+class KeyTreeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Clear();
+        MakeKey(HKEY_LOCAL_MACHINE, Area);
+        SetValue(HKEY_LOCAL_MACHINE, Victim, "Data", Sz("another program's"));
+        SetValue(HKEY_LOCAL_MACHINE, Under(Victim, "Sub"), "Number", {REG_DWORD, std::string("\7\0\0\0", 4)});
+        SetValue(HKEY_LOCAL_MACHINE, Under(Victim, "Sub\\Deeper"), "", {REG_BINARY, "\x01\x02"});
+        victimBefore_ = Snapshot(HKEY_LOCAL_MACHINE, Victim);
+        handlesBefore_ = KeyHandle::LiveCount();
+    }
+    void TearDown() override {
+        EXPECT_EQ(KeyHandle::LiveCount(), handlesBefore_) << "a key handle was left open";
+        Clear();
+    }
+    static void Clear() {
+        for (const char* link : {"Entry", "Entry\\Link", "Entry\\Back", "Entry\\Dangling"})
+            DeleteLink(HKEY_LOCAL_MACHINE, Under(Area, link));
+        DeleteTree(HKEY_LOCAL_MACHINE, "Software\\TarnquillTests");
+    }
+    // Removes the area's subkey that sorts as `name` the way the pruning does: listed, then by item.
+    static bool RemoveListed(const std::wstring& exactName) {
+        TRegIniFile registry(Area);
+        registry.SetRoot(HKEY_LOCAL_MACHINE);
+        registry.OpenPath(Area, false);
+        TStringList names;
+        registry.ListSections(names);
+        for (int i = 0; i < names.ItemCount(); ++i) {
+            const auto name = std::dynamic_pointer_cast<const TSubkeyName>(names.ObjectAt(i));
+            if (name && name->exact == exactName) return registry.RemoveSection(names, i);
+        }
+        ADD_FAILURE() << "not listed";
+        return false;
+    }
+    std::map<std::string, RegValue> victimBefore_;
+    int handlesBefore_ = 0;
+};
+
+struct Shape {
+    const char* name;
+    std::function<void()> make;
+};
+
+TEST_F(KeyTreeTest, AnEntryGoesWithItsTreeAndNothingBeyondIt) {
+    const Shape shapes[] = {
+        {"a link below the entry", [] { MakeLink(HKEY_LOCAL_MACHINE, Under(Entry, "Link"), HKEY_LOCAL_MACHINE, Victim); }},
+        {"the entry is itself a link", [] { MakeLink(HKEY_LOCAL_MACHINE, Entry, HKEY_LOCAL_MACHINE, Victim); }},
+        {"a link back to the entry: a loop", [] {
+             MakeKey(HKEY_LOCAL_MACHINE, Under(Entry, "Values"));
+             MakeLink(HKEY_LOCAL_MACHINE, Under(Entry, "Back"), HKEY_LOCAL_MACHINE, Entry);
+         }},
+        {"a link to a key that does not exist",
+         [] { MakeLink(HKEY_LOCAL_MACHINE, Under(Entry, "Dangling"), HKEY_LOCAL_MACHINE, Under(Area, "Missing")); }},
+        {"a name whose best-fit ANSI form is a path to another key",
+         [] { MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, FullWidthPathTo(Victim))); }},
+        {"such a name deeper down", [] {
+             MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, "A\\B\\" + FullWidthPathTo(Victim) + "\\C"));
+             MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, "A\\" + FullWidthPathTo(Area)));
+         }},
+        {"500 levels", [] {
+             std::string path = Entry;
+             for (int level = 0; level < 500; ++level) path += "\\L";
+             SetValue(HKEY_LOCAL_MACHINE, path, "Deepest", Sz("x"));
+         }},
+    };
+    for (const Shape& shape : shapes) {
+        MakeKey(HKEY_LOCAL_MACHINE, Under(Area, "Sibling"));
+        shape.make();
+        ASSERT_TRUE(KeyItselfExists(HKEY_LOCAL_MACHINE, Entry)) << shape.name;
+        EXPECT_TRUE(RemoveListed(L"Entry")) << shape.name;
+        EXPECT_FALSE(KeyItselfExists(HKEY_LOCAL_MACHINE, Entry)) << shape.name;
+        EXPECT_EQ(Snapshot(HKEY_LOCAL_MACHINE, Victim), victimBefore_) << shape.name;
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, Under(Area, "Sibling"))) << shape.name;
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Under(Area, "Missing"))) << shape.name;
+    }
+}
+
+TEST_F(KeyTreeTest, EntriesThatReadAlikeInTheCodePageAreTwoEntries) {
+    // "Tarnquill 2.0" and the same with a full-width zero (U+FF10), which best fit maps to '0'.
+    MakeKeyW(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.0"));
+    MakeKeyW(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.\xEF\xBC\x90\\Sub"));
+    TRegistry registry;
+    registry.SetRoot(HKEY_LOCAL_MACHINE);
+    registry.OpenPath(Area, false);
+    TStringList names;
+    registry.ListSubkeys(names);
+    ASSERT_EQ(names.ItemCount(), 3);
+    int lossy = 0;
+    for (int i = 0; i < names.ItemCount(); ++i)
+        lossy += names.ItemAt(i).find('?') != std::string::npos ? 1 : 0;
+    EXPECT_EQ(lossy, 1) << "a character the code page cannot hold is shown as its default character";
+
+    EXPECT_TRUE(RemoveListed(Wide("Tarnquill 2.\xEF\xBC\x90")));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.0")));
+    EXPECT_FALSE(KeyItselfExists(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.\xEF\xBC\x90")));
+    EXPECT_TRUE(RemoveListed(L"Tarnquill 2.0"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.0")));
+}
+
+TEST_F(KeyTreeTest, ATreeDeeperThanTheRegistryAllowsStaysAndTheRunGoesOn) {
+    std::string path = Entry;
+    for (int level = 0; level < 520; ++level) path += "\\L";
+    MakeKey(HKEY_LOCAL_MACHINE, path);
+    if (!KeyExists(HKEY_LOCAL_MACHINE, path)) GTEST_SKIP() << "this registry refuses 520 levels, as Windows does";
+    EXPECT_FALSE(RemoveListed(L"Entry"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, Entry));
+    EXPECT_EQ(Snapshot(HKEY_LOCAL_MACHINE, Victim), victimBefore_);
+}
+}  // namespace
