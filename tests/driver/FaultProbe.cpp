@@ -22,7 +22,11 @@ int Recurse(int depth) {
 
 // Runs code that lies in no module and reads address 0 there.
 void ReadOutsideAnyModule() {
+#ifdef _WIN64
     const unsigned char code[] = {0x48, 0x8B, 0x04, 0x25, 0, 0, 0, 0, 0xC3};  // mov rax, [0]; ret
+#else
+    const unsigned char code[] = {0xA1, 0, 0, 0, 0, 0xC3};  // mov eax, [0]; ret
+#endif
     void* memory = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
     std::memcpy(memory, code, sizeof code);
     reinterpret_cast<void (*)()>(memory)();

@@ -189,6 +189,8 @@ RunOutcome RunProgram(const RunScript& script) {
         const HWND box = BoxOf(process.dwProcessId);
         if (box && (box != answered || !IsWindow(answered))) {
             BoxSeen seen = Read(box);
+            // The answered box, caught between the search and its end: not a box the user saw.
+            if (!IsWindow(box)) continue;
             const size_t index = outcome.boxes.size();
             seen.answer = index < script.answers.size() ? script.answers[index] : script.fallback;
             Answer(box, seen.answer, state);

@@ -214,7 +214,9 @@ ScenarioResult Check(const Scenario& scenario) {
 void RecordHostile(const Scenario& scenario, const ScenarioResult& result) {
     const char* folder = std::getenv("TQ_RELIABILITY_DIR");
     if (!folder || !*folder) return;
-    std::ofstream log(WindowsPathOf(std::string(folder) + "/hostile.log"), std::ios::app);
+    const char* setup = std::getenv("TQ_SETUP");
+    const std::string file = std::string(folder) + "/hostile-" + (setup && *setup ? setup : "unnamed") + ".log";
+    std::ofstream log(WindowsPathOf(file), std::ios::app);
     log << "hostile hung=" << result.hung << " crashed=" << result.crashed << " foreign=" << result.foreignChanged
         << " case=" << scenario.name << "\n";
 }

@@ -19,12 +19,14 @@ struct FindCase {
 };
 
 // Windows are listed in the order the platform enumerates them, which the test reads itself.
+BOOL CALLBACK AddWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> EnumerationOrder() {
     std::vector<HWND> order;
-    EnumWindows([](HWND window, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&order));
+    EnumWindows(AddWindow, reinterpret_cast<LPARAM>(&order));
     return order;
 }
 
