@@ -1,46 +1,44 @@
-// The failure texts, built without the platform so that they can be checked anywhere.
-#include <vector>
+#include "app/FailureText.h"
 
-#include "app/Failure.h"
+namespace {
+constexpr UINT FailureTemplateId = 65510;
+constexpr uintptr_t ProgramCodeStart = 0x1000;
 
-std::string HexAddress(uintptr_t address) {
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), "0123456789ABCDEF"[address % 16]);
-        address /= 16;
-    } while (address != 0);
-    return std::string(digits.size() < 8 ? 8 - digits.size() : 0, '0') + digits;
+// The file name after the path's last backslash, in place.
+const char* FileNameOf(const char* path) {
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\') name = p + 1;
+    return name;
 }
 
-std::string FormatFailureText(const std::string& templateText, const FailureView& failure,
-                              const std::string& moduleName, uintptr_t shownAddress,
-                              size_t capacity) {
-    const std::string& message = failure.exceptionFamily ? failure.message : std::string();
-    const bool addStop = !message.empty() && message.back() != '.';
-    const std::vector<std::string> values{failure.className, moduleName, HexAddress(shownAddress),
-                                          message, addStop ? "." : ""};
-    std::string text;
-    size_t next = 0;
-    for (size_t i = 0; i < templateText.size(); ++i) {
-        const char c = templateText[i];
-        const char directive = i + 1 < templateText.size() ? templateText[i + 1] : '\0';
-        if (c == '%' && (directive == 's' || directive == 'p')) {
-            if (next < values.size()) text += values[next++];
-            ++i;
-        } else if (c == '%' && directive == '%') {
-            text += '%';
-            ++i;
-        } else {
-            text += c;
-        }
-    }
-    if (capacity == 0) return {};
-    if (text.size() > capacity - 1) text.resize(capacity - 1);
-    return text;
+void ModuleFileName(HMODULE module, char (&name)[MAX_PATH + 1]) {
+    char path[MAX_PATH + 1] = {};
+    GetModuleFileNameA(module, path, MAX_PATH);
+    lstrcpynA(name, FileNameOf(path), MAX_PATH + 1);
+}
+}  // namespace
+
+ModulePlace PlaceOf(const void* address) {
+    ModulePlace place;
+    MEMORY_BASIC_INFORMATION region{};
+    if (!address || VirtualQuery(address, &region, sizeof region) != sizeof region ||
+        region.State != MEM_COMMIT)
+        return place;
+    ModuleFileName(static_cast<HMODULE>(region.AllocationBase), place.fileName);
+    place.loadAddress = reinterpret_cast<uintptr_t>(region.AllocationBase);
+    return place;
 }
 
-std::string RunErrorText(unsigned number, uintptr_t shownAddress) {
-    std::string digits = std::to_string(number);
-    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), ' ');
-    return "Runtime error " + digits + " at " + HexAddress(shownAddress);
+size_t FailureText(const FailureRef& failure, const void* address, char* buffer, size_t capacity) {
+    const auto at = reinterpret_cast<uintptr_t>(address);
+    ModulePlace place = PlaceOf(address);
+    const bool inModule = place.fileName[0] != '\0';
+    if (!inModule) ModuleFileName(nullptr, place.fileName);
+    const uintptr_t shown = inModule ? at - place.loadAddress : at ? at - ProgramCodeStart : 0;
+    char templateText[256] = {};
+    const int length = LoadStringA(GetModuleHandleA(nullptr), FailureTemplateId, templateText,
+                                   sizeof templateText);
+    return FormatFailureText({templateText, static_cast<size_t>(length > 0 ? length : 0)}, failure,
+                             place.fileName, shown, buffer, capacity);
 }

@@ -1,5 +1,7 @@
 #include "app/Faults.h"
 
+#include "app/FailureText.h"
+
 namespace {
 struct FaultKind {
     DWORD code;
@@ -35,20 +37,41 @@ const FaultKind* KindOf(DWORD code) {
     return nullptr;
 }
 
-std::string AccessViolationMessage(const EXCEPTION_RECORD& fault) {
-    const auto at = reinterpret_cast<uintptr_t>(fault.ExceptionAddress);
+// Faults are reported once and the process ends, so one buffer serves; it needs no memory.
+char faultMessage[512];
+
+std::string_view Hex(uintptr_t value, char (&buffer)[17]) { return {buffer, FormatHexAddress(value, buffer)}; }
+
+// "Access violation at address %p in module '%s'. %s of address %p", or without the module.
+std::string_view AccessViolationMessage(const EXCEPTION_RECORD& fault) {
     const bool write = fault.NumberParameters >= 2 && fault.ExceptionInformation[0] == 1;
     const uintptr_t target = fault.NumberParameters >= 2 ? fault.ExceptionInformation[1] : 0;
-    const std::string module = PlaceOf(fault.ExceptionAddress).fileName;
-    std::string message = "Access violation at address " + HexAddress(at);
-    if (!module.empty()) message += " in module '" + module + "'";
-    return message + ". " + (write ? "Write" : "Read") + " of address " + HexAddress(target);
+    const ModulePlace place = PlaceOf(fault.ExceptionAddress);
+    char at[17], of[17];
+    const std::string_view parts[] = {
+        "Access violation at address ", Hex(reinterpret_cast<uintptr_t>(fault.ExceptionAddress), at),
+        place.fileName[0] ? " in module '" : "", place.fileName, place.fileName[0] ? "'" : "",
+        ". ", write ? "Write" : "Read", " of address ", Hex(target, of)};
+    size_t length = 0;
+    for (const std::string_view part : parts)
+        for (const char c : part)
+            if (length + 1 < sizeof faultMessage) faultMessage[length++] = c;
+    return {faultMessage, length};
+}
+
+std::string_view ExternalFaultMessage(DWORD code) {
+    char hex[17];
+    const std::string_view number = Hex(code, hex);
+    constexpr std::string_view lead = "External fault ";
+    lead.copy(faultMessage, lead.size());
+    number.copy(faultMessage + lead.size(), number.size());
+    return {faultMessage, lead.size() + number.size()};
 }
 }  // namespace
 
-FailureView FaultView(const EXCEPTION_RECORD& fault) {
+FailureRef FaultRef(const EXCEPTION_RECORD& fault) {
     const FaultKind* kind = KindOf(fault.ExceptionCode);
-    if (!kind) return {"EExternalFault", true, "External fault " + HexAddress(fault.ExceptionCode)};
+    if (!kind) return {"EExternalFault", true, ExternalFaultMessage(fault.ExceptionCode)};
     if (fault.ExceptionCode == EXCEPTION_ACCESS_VIOLATION)
         return {kind->className, true, AccessViolationMessage(fault)};
     return {kind->className, true, kind->message};
@@ -58,3 +81,5 @@ unsigned RunErrorOf(DWORD faultCode) {
     const FaultKind* kind = KindOf(faultCode);
     return kind ? kind->runError : OtherFaultRunError;
 }
+
+bool IsInvalidPointer(DWORD faultCode) { return faultCode == HeapCorruption; }

@@ -29,5 +29,5 @@ void Dispatch() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     StartUp();
     RunReported(Dispatch);
-    ShutDown(0);
+    ShutDown(RunExitCode());
 }

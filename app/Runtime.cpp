@@ -5,6 +5,7 @@
 #include <exception>
 #include <new>
 
+#include "app/Failure.h"
 #include "app/Faults.h"
 #include "platform/Exception.h"
 #include "platform/text/Text.h"
@@ -18,8 +19,13 @@ EInvalidPointer* invalidPointer;
 const EXCEPTION_RECORD* overflowFault;
 
 [[noreturn]] void ReportFault(const EXCEPTION_RECORD& fault) {
-    if (failureReportInPlace) ReportFailure(FaultView(fault), fault.ExceptionAddress);
-    ReportRunError(RunErrorOf(fault.ExceptionCode), fault.ExceptionAddress);
+    if (!failureReportInPlace)
+        ReportRunError(RunErrorOf(fault.ExceptionCode), fault.ExceptionAddress);
+    else if (IsInvalidPointer(fault.ExceptionCode))
+        ReportFailure(RefOf(*invalidPointer), fault.ExceptionAddress);
+    else
+        ReportFailure(FaultRef(fault), fault.ExceptionAddress);
+    ShutDown(ReportedExitCode());
 }
 
 // A stack that overflowed has no room left for a message box: report from a fresh one.
@@ -46,6 +52,7 @@ LONG WINAPI OnFault(EXCEPTION_POINTERS* info) {
     } catch (...) {
     }
     ReportRunError(217, address);
+    ShutDown(ReportedExitCode());
 }
 
 void FinaliseFailureReport() {
@@ -86,13 +93,15 @@ void RunReported(void (*body)()) {
     try {
         body();
     } catch (const Exception& failure) {
-        ReportFailure(ViewOf(failure), failure.Address());
+        ReportFailure(RefOf(failure), failure.Address());
     } catch (const std::bad_alloc&) {
-        ReportFailure(ViewOf(*outOfMemory), outOfMemory->Address());
+        ReportFailure(RefOf(*outOfMemory), outOfMemory->Address());
     } catch (const std::exception& failure) {
-        ReportFailure(ForeignViewOf(failure), nullptr);
+        ReportFailure(ForeignRefOf(failure), nullptr);
     }
 }
+
+unsigned RunExitCode() { return ReportedExitCode(); }
 
 void ShutDown(unsigned exitCode) {
     FinaliseFailureReport();

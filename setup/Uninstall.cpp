@@ -24,6 +24,7 @@ void DeleteCompanionPlugin(const std::string& playerFolder) {
     for (;;) {
         const std::string path = PluginPath(playerFolder, CompanionPlugin);
         if (RemoveFile(path) || PathAbsent(path)) return;
+        // Captioned "Installation" in uninstall mode too: the product's own text, kept as it is.
         if (MessageBoxA(nullptr, DeletionFailedText, InstallCaption, MB_RETRYCANCEL | MB_ICONERROR) !=
             IDRETRY)
             return;

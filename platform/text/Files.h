@@ -6,7 +6,7 @@
 bool FilePresent(const std::string& path);
 // True when the platform deleted the file.
 bool RemoveFile(const std::string& path);
-// True when nothing at all stands at the path: neither the file nor its folder exists.
+// True when the file is not there because it, or the folder it would be in, does not exist.
 bool PathAbsent(const std::string& path);
 // Copies, overwriting an existing target; true on success.
 bool CopyFileOver(const std::string& source, const std::string& target);

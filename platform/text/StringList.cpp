@@ -13,11 +13,10 @@ int TStringList::Append(const std::string& text) { return AppendWithObject(text,
 
 int TStringList::AppendWithObject(const std::string& text, TObjectRef object) {
     Changing();
-    if (count_ == capacity_) Grow();
+    if (ItemCount() == capacity_) Grow();
     items_.push_back(Item{text, std::move(object)});
-    const int index = count_++;
     Changed();
-    return index;
+    return ItemCount() - 1;
 }
 
 TObjectRef TStringList::ObjectAt(int index) const {
@@ -26,10 +25,9 @@ TObjectRef TStringList::ObjectAt(int index) const {
 }
 
 void TStringList::RemoveAll() {
-    if (count_ == 0) return;
+    if (items_.empty()) return;
     Changing();
     std::vector<Item>().swap(items_);
-    count_ = 0;
     capacity_ = 0;
     Changed();
 }
@@ -38,19 +36,18 @@ void TStringList::RemoveAt(int index) {
     CheckIndex(index);
     Changing();
     items_.erase(items_.begin() + index);
-    --count_;
     Changed();
 }
 
 void TStringList::SortItems() {
-    if (sorted_ || count_ < 2) return;
+    if (sorted_ || ItemCount() < 2) return;
     Changing();
-    QuickSort(0, count_ - 1);
+    QuickSort(0, ItemCount() - 1);
     Changed();
 }
 
 void TStringList::CheckIndex(int index) const {
-    if (index < 0 || index >= count_)
+    if (index < 0 || index >= ItemCount())
         Raise<EStringListError>("List index out of bounds (" + std::to_string(index) + ")");
 }
 

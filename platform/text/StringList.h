@@ -40,7 +40,7 @@ public:
     explicit TStringList(TextCompare compare = LocaleCompareNoCase) : compare_(compare) {}
 
     std::string ItemAt(int index) const override;
-    int ItemCount() const override { return count_; }
+    int ItemCount() const override { return static_cast<int>(items_.size()); }
     int Append(const std::string& text) override;
     void RemoveAll() override;
     void RemoveAt(int index) override;
@@ -66,7 +66,6 @@ private:
     void Changed() const;
 
     std::vector<Item> items_;
-    int count_ = 0;
     int capacity_ = 0;
     bool sorted_ = false;
     [[maybe_unused]] TDuplicates duplicates_ = TDuplicates::Ignore;  // consulted only when sorted

@@ -2,12 +2,29 @@
 // in the way its argument names, so that every kind of failure can be seen as its user would.
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "app/CommandLine.h"
 #include "app/Runtime.h"
 #include "platform/Exception.h"
+#include "setup/Setup.h"
+
+namespace {
+// Allocations left before every further one fails; negative: no limit.
+long allocationsLeft = -1;
+}  // namespace
+
+// Memory runs out for real: from a chosen moment on, every allocation fails.
+void* operator new(size_t size) {
+    if (allocationsLeft == 0) throw std::bad_alloc();
+    if (allocationsLeft > 0) --allocationsLeft;
+    if (void* memory = std::malloc(size ? size : 1)) return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 
 namespace {
 volatile int zero = 0;
@@ -45,6 +62,14 @@ void Fail() {
     if (how == "divide") zero = 7 / zero;
     if (how == "outside") ReadOutsideAnyModule();
     if (how == "overflow") zero = Recurse(0);
+    if (how == "starve-install") {
+        allocationsLeft = std::atol(CommandLineArgument(2).c_str());
+        RunInstall();
+    }
+    if (how == "starve-write") {
+        allocationsLeft = 0;
+        *nowhere = 1;
+    }
 }
 }  // namespace
 
@@ -57,5 +82,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     StartUp();
     RunReported(Fail);
-    ShutDown(0);
+    ShutDown(RunExitCode());
 }

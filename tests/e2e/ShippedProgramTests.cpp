@@ -87,3 +87,14 @@ TEST_F(ShippedProgram, CarriesItsStringsManifestAndVersion) {
         EXPECT_NE(version.find(wide(text)), std::string::npos) << text;
 }
 }  // namespace
+
+namespace {
+// The program defines the runtime's terminate handler itself; should static linking ever pick the
+// runtime's own again, it brings its console message and the demangler (about 77 KB) back.
+TEST(ShippedProgramLink, LeavesTheRuntimesTerminateHandlerAndDemanglerOut) {
+    const std::string bytes = ReadFileText(WindowsPathOf(TQ_SHIPPED_PROGRAM_FILE)).value_or("");
+    ASSERT_FALSE(bytes.empty());
+    for (const char* text : {"terminate called after throwing", "construction vtable for ", "typeinfo name for "})
+        EXPECT_EQ(bytes.find(text), std::string::npos) << text;
+}
+}  // namespace

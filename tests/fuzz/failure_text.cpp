@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Failure.h"
+#include "app/FailureFormat.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Failure.h"
+#include "app/FailureFormat.h"
 #include "platform/Exception.h"
 
 namespace {

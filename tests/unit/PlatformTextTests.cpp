@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Failure.h"
+#include "app/FailureText.h"
 #include "platform/text/Files.h"
 #include "platform/text/StringList.h"
 #include "platform/text/Text.h"

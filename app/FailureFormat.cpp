@@ -1,0 +1,127 @@
+#include "app/FailureFormat.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+// Writes what fits into a fixed buffer, always terminated, and counts what would not fit.
+class TextBuffer {
+public:
+    TextBuffer(char* data, size_t capacity) : data_(data), capacity_(capacity) {
+        if (capacity_ > 0) data_[0] = '\0';
+    }
+    void Append(std::string_view text) {
+        for (const char c : text) {
+            if (length_ + 1 < capacity_) {
+                data_[length_++] = c;
+                data_[length_] = '\0';
+            }
+            ++wanted_;
+        }
+    }
+    size_t Length() const { return length_; }
+    size_t Wanted() const { return wanted_; }
+
+private:
+    char* data_;
+    size_t capacity_;
+    size_t length_ = 0;
+    size_t wanted_ = 0;
+};
+
+constexpr size_t HexRoom = 17;
+
+void WriteFailureText(TextBuffer& out, std::string_view templateText, const FailureRef& failure,
+                      std::string_view moduleName, uintptr_t shownAddress) {
+    const std::string_view message = failure.exceptionFamily ? failure.message : std::string_view();
+    const bool addStop = !message.empty() && message.back() != '.';
+    char hex[HexRoom];
+    const std::string_view values[] = {failure.className, moduleName,
+                                       {hex, FormatHexAddress(shownAddress, hex)}, message,
+                                       addStop ? "." : ""};
+    size_t next = 0;
+    for (size_t i = 0; i < templateText.size(); ++i) {
+        const char c = templateText[i];
+        const char directive = i + 1 < templateText.size() ? templateText[i + 1] : '\0';
+        if (c == '%' && (directive == 's' || directive == 'p')) {
+            if (next < std::size(values)) out.Append(values[next++]);
+            ++i;
+        } else if (c == '%' && directive == '%') {
+            out.Append("%");
+            ++i;
+        } else {
+            out.Append({&c, 1});
+        }
+    }
+}
+
+void WriteRunErrorText(TextBuffer& out, unsigned number, uintptr_t shownAddress) {
+    char digits[16];
+    size_t count = 0;
+    do {
+        digits[sizeof digits - 1 - count++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    out.Append("Runtime error ");
+    for (size_t pad = count; pad < 3; ++pad) out.Append(" ");
+    out.Append({digits + sizeof digits - count, count});
+    out.Append(" at ");
+    char hex[HexRoom];
+    out.Append({hex, FormatHexAddress(shownAddress, hex)});
+}
+
+template <class Write>
+std::string Owned(size_t capacity, Write write) {
+    TextBuffer measure(nullptr, 0);
+    write(measure);
+    std::vector<char> room(std::min(capacity, measure.Wanted() + 1));
+    TextBuffer out(room.data(), room.size());
+    write(out);
+    return std::string(room.data(), out.Length());
+}
+}  // namespace
+
+size_t FormatHexAddress(uintptr_t address, char* buffer) {
+    char digits[HexRoom];
+    size_t count = 0;
+    do {
+        digits[count++] = "0123456789ABCDEF"[address % 16];
+        address /= 16;
+    } while (address != 0);
+    size_t length = 0;
+    for (size_t pad = count; pad < 8; ++pad) buffer[length++] = '0';
+    while (count > 0) buffer[length++] = digits[--count];
+    buffer[length] = '\0';
+    return length;
+}
+
+size_t FormatFailureText(std::string_view templateText, const FailureRef& failure,
+                         std::string_view moduleName, uintptr_t shownAddress, char* buffer,
+                         size_t capacity) {
+    TextBuffer out(buffer, capacity);
+    WriteFailureText(out, templateText, failure, moduleName, shownAddress);
+    return out.Length();
+}
+
+size_t FormatRunErrorText(unsigned number, uintptr_t shownAddress, char* buffer, size_t capacity) {
+    TextBuffer out(buffer, capacity);
+    WriteRunErrorText(out, number, shownAddress);
+    return out.Length();
+}
+
+std::string FormatFailureText(const std::string& templateText, const FailureView& failure,
+                              const std::string& moduleName, uintptr_t shownAddress,
+                              size_t capacity) {
+    return Owned(capacity, [&](TextBuffer& out) {
+        WriteFailureText(out, templateText, failure, moduleName, shownAddress);
+    });
+}
+
+std::string RunErrorText(unsigned number, uintptr_t shownAddress) {
+    return Owned(64, [&](TextBuffer& out) { WriteRunErrorText(out, number, shownAddress); });
+}
+
+std::string HexAddress(uintptr_t address) {
+    char hex[HexRoom];
+    return std::string(hex, FormatHexAddress(address, hex));
+}

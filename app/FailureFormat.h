@@ -1,0 +1,40 @@
+#pragma once
+// The failure texts, built without the platform, into fixed buffers and without the heap: the
+// report of memory exhaustion must not need memory.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// A failure as the reports see it. It points into the failure object, which outlives the report.
+struct FailureRef {
+    const char* className;
+    bool exceptionFamily = true;  // only the Exception family carries a message
+    std::string_view message;
+};
+
+// Fills the failure template's %s and %p in order into buffer (capacity bytes, terminator
+// included); returns the length written, at most capacity - 1.
+size_t FormatFailureText(std::string_view templateText, const FailureRef& failure,
+                         std::string_view moduleName, uintptr_t shownAddress, char* buffer,
+                         size_t capacity);
+
+// "Runtime error NNN at XXXXXXXX" into buffer, as above.
+size_t FormatRunErrorText(unsigned number, uintptr_t shownAddress, char* buffer, size_t capacity);
+
+// Eight upper-case hexadecimal digits (more only where an address needs them) into buffer, which
+// holds at least 17 bytes; returns the length.
+size_t FormatHexAddress(uintptr_t address, char* buffer);
+
+// The same texts as owned strings, for callers that may allocate.
+struct FailureView {
+    std::string className;
+    bool exceptionFamily = true;
+    std::string message;
+    operator FailureRef() const { return {className.c_str(), exceptionFamily, message}; }
+};
+std::string FormatFailureText(const std::string& templateText, const FailureView& failure,
+                              const std::string& moduleName, uintptr_t shownAddress,
+                              size_t capacity);
+std::string RunErrorText(unsigned number, uintptr_t shownAddress);
+std::string HexAddress(uintptr_t address);
