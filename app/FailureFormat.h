@@ -8,7 +8,7 @@
 
 // A failure as the reports see it. It points into the failure object, which outlives the report.
 struct FailureRef {
-    const char* className;
+    std::string_view className;
     bool exceptionFamily = true;  // only the Exception family carries a message
     std::string_view message;
 };
@@ -31,7 +31,7 @@ struct FailureView {
     std::string className;
     bool exceptionFamily = true;
     std::string message;
-    operator FailureRef() const { return {className.c_str(), exceptionFamily, message}; }
+    operator FailureRef() const { return {className, exceptionFamily, message}; }
 };
 std::string FormatFailureText(const std::string& templateText, const FailureView& failure,
                               const std::string& moduleName, uintptr_t shownAddress,

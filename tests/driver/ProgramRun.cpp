@@ -1,6 +1,9 @@
 #include "tests/driver/ProgramRun.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -57,6 +60,25 @@ private:
     HANDLE handle_;
 };
 
+// Whether a process is the one started or was started by it, at any depth: a setup's boxes
+// come from the programs it runs.
+bool StartedBy(DWORD processId, DWORD started) {
+    if (processId == started) return true;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    std::map<DWORD, DWORD> parents;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        parents[entry.th32ProcessID] = entry.th32ParentProcessID;
+    CloseHandle(snapshot);
+    for (DWORD current = processId, steps = 0; parents.count(current) && steps < 64; ++steps) {
+        current = parents[current];
+        if (current == started) return true;
+    }
+    return false;
+}
+
 struct BoxSearch {
     DWORD processId;
     HWND found;
@@ -68,7 +90,9 @@ BOOL CALLBACK FindBoxOf(HWND window, LPARAM search) {
     GetWindowThreadProcessId(window, &owner);
     char className[16] = {};
     GetClassNameA(window, className, sizeof className);
-    if (owner != wanted.processId || lstrcmpA(className, "#32770") != 0) return TRUE;
+    if (lstrcmpA(className, "#32770") != 0 || owner == GetCurrentProcessId() ||
+        !StartedBy(owner, wanted.processId))
+        return TRUE;
     wanted.found = window;
     return FALSE;
 }
