@@ -183,7 +183,13 @@ ScenarioResult Check(const Scenario& scenario) {
     for (const LinkEntry& link : scenario.links) MakeLink(HKEY_LOCAL_MACHINE, link.path, HKEY_LOCAL_MACHINE, link.target);
     const auto foreignBefore = ForeignState(scratch);
 
-    RunScript script = ScriptFor(scenario.tail, wd);
+    if (!scenario.prepareProgram.empty()) {
+        RunScript prepare = ScriptFor(Replaced(scenario.prepareTail, dir, wd), wd);
+        prepare.program = Replaced(scenario.prepareProgram, dir, wd);
+        EXPECT_EQ(RunProgram(prepare).exitCode, 0u) << scenario.name << ": the run before";
+    }
+    RunScript script = ScriptFor(Replaced(scenario.tail, dir, wd), wd);
+    if (!scenario.program.empty()) script.program = Replaced(scenario.program, dir, wd);
     script.answers = scenario.answers;
     script.fallback = "cancel";
     script.winampRunning = scenario.winampRunning;
@@ -205,6 +211,12 @@ ScenarioResult Check(const Scenario& scenario) {
     for (const RegEntry& entry : scenario.after) Verify(entry, dir, wd, scenario.name);
     for (const FileEntry& file : scenario.filesAfter)
         EXPECT_EQ(ReadFileText(Replaced(file.path, dir, wd)), file.content) << scenario.name << ": " << file.path;
+    if (scenario.productEntriesAfter >= 0) {
+        int entries = 0;
+        for (const std::string& entry : SubkeyNames(HKEY_LOCAL_MACHINE, UninstallKey))
+            entries += AsciiUpper(entry).rfind("TARNQUILL", 0) == 0 ? 1 : 0;
+        EXPECT_EQ(entries, scenario.productEntriesAfter) << scenario.name << ": product entries";
+    }
     for (const ExactKey& key : scenario.exactKeysAfter)
         EXPECT_EQ(KeyItselfExists(HKEY_LOCAL_MACHINE, key.path), key.exists) << scenario.name << ": key " << key.path;
     ClearScenarioPlaces(scenario);

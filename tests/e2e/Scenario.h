@@ -75,6 +75,11 @@ struct ExactKey {
 
 struct Scenario {
     const char* name;
+    // The program started, when not the program under test (a setup that runs it, say); and a
+    // run made before the checked one, once the state is set, its boxes answered OK and unchecked.
+    std::string program;
+    std::string prepareProgram;
+    std::string prepareTail;
     std::vector<RegEntry> before;
     std::vector<FileEntry> filesBefore;
     std::vector<std::string> foldersBefore;
@@ -91,6 +96,7 @@ struct Scenario {
     std::vector<RegEntry> after;
     std::vector<FileEntry> filesAfter;
     std::vector<ExactKey> exactKeysAfter;
+    int productEntriesAfter = -1;  // how many product entries the uninstall list holds; -1: any
 };
 
 // How a run ended, beyond what the scenario expects.
