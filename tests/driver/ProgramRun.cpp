@@ -81,6 +81,7 @@ bool StartedBy(DWORD processId, DWORD started) {
 
 struct BoxSearch {
     DWORD processId;
+    bool ofPrograms;  // also the boxes of the programs it runs
     HWND found;
 };
 
@@ -90,15 +91,15 @@ BOOL CALLBACK FindBoxOf(HWND window, LPARAM search) {
     GetWindowThreadProcessId(window, &owner);
     char className[16] = {};
     GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") != 0 || owner == GetCurrentProcessId() ||
-        !StartedBy(owner, wanted.processId))
+    if (lstrcmpA(className, "#32770") != 0 || owner == GetCurrentProcessId()) return TRUE;
+    if (owner != wanted.processId && !(wanted.ofPrograms && StartedBy(owner, wanted.processId)))
         return TRUE;
     wanted.found = window;
     return FALSE;
 }
 
-HWND BoxOf(DWORD processId) {
-    BoxSearch search{processId, nullptr};
+HWND BoxOf(DWORD processId, bool ofPrograms) {
+    BoxSearch search{processId, ofPrograms, nullptr};
     EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -210,7 +211,7 @@ RunOutcome RunProgram(const RunScript& script) {
             outcome.timedOut = true;
             break;
         }
-        const HWND box = BoxOf(process.dwProcessId);
+        const HWND box = BoxOf(process.dwProcessId, script.boxesOfPrograms);
         if (box && (box != answered || !IsWindow(answered))) {
             BoxSeen seen = Read(box);
             // The answered box, caught between the search and its end: not a box the user saw.

@@ -38,6 +38,9 @@ struct RunScript {
     std::string winampTitle = "Winamp 5.9";
     std::string heldFile;  // held open without delete sharing from the start until "release"
     DWORD timeoutMs = 30000;
+    // Also answer the boxes of the programs it runs (a setup): process ids are reused, so only
+    // where asked.
+    bool boxesOfPrograms = false;
 };
 
 RunOutcome RunProgram(const RunScript& script);

@@ -186,10 +186,14 @@ ScenarioResult Check(const Scenario& scenario) {
     if (!scenario.prepareProgram.empty()) {
         RunScript prepare = ScriptFor(Replaced(scenario.prepareTail, dir, wd), wd);
         prepare.program = Replaced(scenario.prepareProgram, dir, wd);
+        prepare.boxesOfPrograms = true;
         EXPECT_EQ(RunProgram(prepare).exitCode, 0u) << scenario.name << ": the run before";
     }
     RunScript script = ScriptFor(Replaced(scenario.tail, dir, wd), wd);
-    if (!scenario.program.empty()) script.program = Replaced(scenario.program, dir, wd);
+    if (!scenario.program.empty()) {
+        script.program = Replaced(scenario.program, dir, wd);
+        script.boxesOfPrograms = true;
+    }
     script.answers = scenario.answers;
     script.fallback = "cancel";
     script.winampRunning = scenario.winampRunning;
