@@ -29,15 +29,12 @@ private:
     size_t wanted_ = 0;
 };
 
-constexpr size_t HexRoom = 17;
-
 void WriteFailureText(TextBuffer& out, std::string_view templateText, const FailureRef& failure,
                       std::string_view moduleName, uintptr_t shownAddress) {
     const std::string_view message = failure.exceptionFamily ? failure.message : std::string_view();
     const bool addStop = !message.empty() && message.back() != '.';
-    char hex[HexRoom];
-    const std::string_view values[] = {failure.className, moduleName,
-                                       {hex, FormatHexAddress(shownAddress, hex)}, message,
+    const HexText address(shownAddress);
+    const std::string_view values[] = {failure.className, moduleName, address, message,
                                        addStop ? "." : ""};
     size_t next = 0;
     for (size_t i = 0; i < templateText.size(); ++i) {
@@ -66,8 +63,7 @@ void WriteRunErrorText(TextBuffer& out, unsigned number, uintptr_t shownAddress)
     for (size_t pad = count; pad < 3; ++pad) out.Append(" ");
     out.Append({digits + sizeof digits - count, count});
     out.Append(" at ");
-    char hex[HexRoom];
-    out.Append({hex, FormatHexAddress(shownAddress, hex)});
+    out.Append(HexText(shownAddress));
 }
 
 template <class Write>
@@ -81,18 +77,21 @@ std::string Owned(size_t capacity, Write write) {
 }
 }  // namespace
 
-size_t FormatHexAddress(uintptr_t address, char* buffer) {
-    char digits[HexRoom];
+HexText::HexText(uintptr_t value) {
+    char reversed[sizeof digits_];
     size_t count = 0;
     do {
-        digits[count++] = "0123456789ABCDEF"[address % 16];
-        address /= 16;
-    } while (address != 0);
-    size_t length = 0;
-    for (size_t pad = count; pad < 8; ++pad) buffer[length++] = '0';
-    while (count > 0) buffer[length++] = digits[--count];
-    buffer[length] = '\0';
-    return length;
+        reversed[count++] = "0123456789ABCDEF"[value % 16];
+        value /= 16;
+    } while (value != 0);
+    for (size_t pad = count; pad < 8; ++pad) digits_[length_++] = '0';
+    while (count > 0) digits_[length_++] = reversed[--count];
+}
+
+size_t JoinText(std::initializer_list<std::string_view> parts, char* buffer, size_t capacity) {
+    TextBuffer out(buffer, capacity);
+    for (const std::string_view part : parts) out.Append(part);
+    return out.Length();
 }
 
 size_t FormatFailureText(std::string_view templateText, const FailureRef& failure,
@@ -121,7 +120,4 @@ std::string RunErrorText(unsigned number, uintptr_t shownAddress) {
     return Owned(64, [&](TextBuffer& out) { WriteRunErrorText(out, number, shownAddress); });
 }
 
-std::string HexAddress(uintptr_t address) {
-    char hex[HexRoom];
-    return std::string(hex, FormatHexAddress(address, hex));
-}
+std::string HexAddress(uintptr_t address) { return std::string(std::string_view(HexText(address))); }

@@ -3,6 +3,7 @@
 // report of memory exhaustion must not need memory.
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -22,9 +23,19 @@ size_t FormatFailureText(std::string_view templateText, const FailureRef& failur
 // "Runtime error NNN at XXXXXXXX" into buffer, as above.
 size_t FormatRunErrorText(unsigned number, uintptr_t shownAddress, char* buffer, size_t capacity);
 
-// Eight upper-case hexadecimal digits (more only where an address needs them) into buffer, which
-// holds at least 17 bytes; returns the length.
-size_t FormatHexAddress(uintptr_t address, char* buffer);
+// Eight upper-case hexadecimal digits, more only where an address needs them; held in place.
+class HexText {
+public:
+    explicit HexText(uintptr_t value);
+    operator std::string_view() const { return {digits_, length_}; }
+
+private:
+    char digits_[2 * sizeof(uintptr_t) + 1];
+    size_t length_ = 0;
+};
+
+// The parts one after another into buffer, as above; returns the length written.
+size_t JoinText(std::initializer_list<std::string_view> parts, char* buffer, size_t capacity);
 
 // The same texts as owned strings, for callers that may allocate.
 struct FailureView {

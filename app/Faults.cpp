@@ -40,38 +40,28 @@ const FaultKind* KindOf(DWORD code) {
 // Faults are reported once and the process ends, so one buffer serves; it needs no memory.
 char faultMessage[512];
 
-std::string_view Hex(uintptr_t value, char (&buffer)[17]) { return {buffer, FormatHexAddress(value, buffer)}; }
+std::string_view Kept(size_t length) { return {faultMessage, length}; }
 
 // "Access violation at address %p in module '%s'. %s of address %p", or without the module.
 std::string_view AccessViolationMessage(const EXCEPTION_RECORD& fault) {
     const bool write = fault.NumberParameters >= 2 && fault.ExceptionInformation[0] == 1;
     const uintptr_t target = fault.NumberParameters >= 2 ? fault.ExceptionInformation[1] : 0;
     const ModulePlace place = PlaceOf(fault.ExceptionAddress);
-    char at[17], of[17];
-    const std::string_view parts[] = {
-        "Access violation at address ", Hex(reinterpret_cast<uintptr_t>(fault.ExceptionAddress), at),
-        place.fileName[0] ? " in module '" : "", place.fileName, place.fileName[0] ? "'" : "",
-        ". ", write ? "Write" : "Read", " of address ", Hex(target, of)};
-    size_t length = 0;
-    for (const std::string_view part : parts)
-        for (const char c : part)
-            if (length + 1 < sizeof faultMessage) faultMessage[length++] = c;
-    return {faultMessage, length};
-}
-
-std::string_view ExternalFaultMessage(DWORD code) {
-    char hex[17];
-    const std::string_view number = Hex(code, hex);
-    constexpr std::string_view lead = "External fault ";
-    lead.copy(faultMessage, lead.size());
-    number.copy(faultMessage + lead.size(), number.size());
-    return {faultMessage, lead.size() + number.size()};
+    const bool inModule = place.fileName[0] != '\0';
+    return Kept(JoinText({"Access violation at address ",
+                          HexText(reinterpret_cast<uintptr_t>(fault.ExceptionAddress)),
+                          inModule ? " in module '" : "", place.fileName, inModule ? "'" : "",
+                          ". ", write ? "Write" : "Read", " of address ", HexText(target)},
+                         faultMessage, sizeof faultMessage));
 }
 }  // namespace
 
 FailureRef FaultRef(const EXCEPTION_RECORD& fault) {
     const FaultKind* kind = KindOf(fault.ExceptionCode);
-    if (!kind) return {"EExternalFault", true, ExternalFaultMessage(fault.ExceptionCode)};
+    if (!kind)
+        return {"EExternalFault", true,
+                Kept(JoinText({"External fault ", HexText(fault.ExceptionCode)}, faultMessage,
+                              sizeof faultMessage))};
     if (fault.ExceptionCode == EXCEPTION_ACCESS_VIOLATION)
         return {kind->className, true, AccessViolationMessage(fault)};
     return {kind->className, true, kind->message};

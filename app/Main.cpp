@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/CommandLine.h"
+#include "app/Failure.h"
 #include "app/Runtime.h"
 #include "platform/text/Text.h"
 #include "setup/Setup.h"
@@ -29,5 +30,5 @@ void Dispatch() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     StartUp();
     RunReported(Dispatch);
-    ShutDown(RunExitCode());
+    ShutDown(ReportedExitCode());
 }

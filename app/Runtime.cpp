@@ -101,8 +101,6 @@ void RunReported(void (*body)()) {
     }
 }
 
-unsigned RunExitCode() { return ReportedExitCode(); }
-
 void ShutDown(unsigned exitCode) {
     FinaliseFailureReport();
     std::set_terminate(previousTerminate);

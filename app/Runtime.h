@@ -11,7 +11,5 @@ void SetUpFailureReport();
 // Runs body; a failure that leaves it is reported in the failure box (exit code 1) and the run
 // returns at once: nothing after the failure runs.
 void RunReported(void (*body)());
-// The exit code the run has come to: 0, or what a report set.
-unsigned RunExitCode();
 // Finalises in reverse order and ends the process.
 [[noreturn]] void ShutDown(unsigned exitCode);

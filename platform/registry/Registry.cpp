@@ -1,7 +1,6 @@
 #include "platform/registry/Registry.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "platform/Exception.h"
 #include "platform/registry/KeyTree.h"

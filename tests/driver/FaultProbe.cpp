@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app/CommandLine.h"
+#include "app/Failure.h"
 #include "app/Runtime.h"
 #include "platform/Exception.h"
 #include "setup/Setup.h"
@@ -82,5 +83,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     StartUp();
     RunReported(Fail);
-    ShutDown(RunExitCode());
+    ShutDown(ReportedExitCode());
 }

@@ -9,6 +9,7 @@
 
 #include "platform/text/Text.h"
 #include "tests/e2e/Scenario.h"
+#include "tests/support/RegistryLinks.h"
 
 namespace {
 const RegValue Dword = {REG_DWORD, std::string("\1\0\0\0", 4)};
@@ -182,9 +183,7 @@ TEST(Hostile, WinampComesAndGoesBetweenTheWaits) {
 
 namespace {
 std::string Below(const std::string& entry, const std::string& below) { return EntryKey(entry) + "\\" + below; }
-// U+FF3C, the full-width backslash, which the ANSI code page maps to '\' by best fit.
-const std::string WideSlash = "\xEF\xBC\xBC";
-const std::string WideSlashPathToVictim = WideSlash + "SOFTWARE" + WideSlash + "TqVictim";
+const std::string WideSlashPathToVictim = FullWidthPathTo(VictimKey);
 
 ExactKey Gone(const std::string& path) { return {path, false}; }
 ExactKey Stays(const std::string& path) { return {path, true}; }

@@ -5,11 +5,25 @@
 
 #include <string>
 
+std::wstring WideOf(const std::string& text, UINT codePage);
 std::wstring Wide(const std::string& utf8);
+
+// Opens or creates a key path one name at a time, so that paths longer than the platform takes
+// in one call work; OpenItself opens the last name as itself, a link as the link. The caller
+// closes the key (nullptr when the walk failed).
+enum class KeyWalk { Open, OpenItself, Create, CreateVolatile };
+HKEY OpenKeyPath(HKEY root, const std::wstring& path, KeyWalk walk);
+// Deletes the key with its subtree; links in it go as links, nothing they point to is touched.
+void DeleteKeyTree(HKEY root, const std::wstring& path);
+
+// The same for paths in UTF-8.
+
+// One key name (UTF-8) that reads as the absolute path "\key" where the ANSI code page maps the
+// full-width backslash U+FF3C, an ordinary character of a name, to '\' by best fit.
+std::string FullWidthPathTo(const std::string& key);
 
 // Creates each missing key of the path; '\' separates names, any other character is a name's.
 void MakeKeyW(HKEY root, const std::string& path);
-// Deletes the key with its subtree by its exact path; links in it go as links.
 void DeleteTreeW(HKEY root, const std::string& path);
 // Whether the path's last key exists as itself; a link counts, whatever its target.
 bool KeyItselfExists(HKEY root, const std::string& path);

@@ -88,20 +88,10 @@ std::vector<std::string> FolderEntries(const std::string& path) {
 RegValue Sz(const std::string& text) { return {REG_SZ, text + std::string(1, '\0')}; }
 
 namespace {
-// Opens a key one name at a time, so that paths longer than the platform takes in one call work.
 HKEY OpenDeep(HKEY root, const std::string& path, bool create, DWORD options) {
-    HKEY current = root;
-    std::stringstream names(path);
-    for (std::string name; std::getline(names, name, '\\');) {
-        HKEY next = nullptr;
-        const LONG result = create ? RegCreateKeyExA(current, name.c_str(), 0, nullptr, options, KEY_ALL_ACCESS,
-                                                     nullptr, &next, nullptr)
-                                   : RegOpenKeyExA(current, name.c_str(), 0, KEY_ALL_ACCESS, &next);
-        if (current != root) RegCloseKey(current);
-        if (result != ERROR_SUCCESS) return nullptr;
-        current = next;
-    }
-    return current == root ? nullptr : current;
+    if (path.empty()) return nullptr;
+    const KeyWalk walk = !create ? KeyWalk::Open : options & REG_OPTION_VOLATILE ? KeyWalk::CreateVolatile : KeyWalk::Create;
+    return OpenKeyPath(root, WideOf(path, CP_ACP), walk);
 }
 
 void CloseUnlessRoot(HKEY key, HKEY root) {
@@ -143,7 +133,7 @@ void MakeKey(HKEY root, const std::string& key, bool isVolatile) {
     RegCloseKey(OpenDeep(root, key, true, isVolatile ? REG_OPTION_VOLATILE : 0));
 }
 
-void DeleteTree(HKEY root, const std::string& key) { DeleteTreeW(root, key); }
+void DeleteTree(HKEY root, const std::string& key) { DeleteKeyTree(root, WideOf(key, CP_ACP)); }
 
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& key) {
     std::vector<std::string> names;

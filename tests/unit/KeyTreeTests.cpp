@@ -17,17 +17,7 @@ namespace {
 constexpr char Area[] = "Software\\TarnquillTests\\Tree";
 const std::string Entry = std::string(Area) + "\\Entry";
 const std::string Victim = std::string(Area) + "\\Victim";
-// U+FF3C, a full-width backslash: an ordinary character of a key name, which the ANSI code page
-// maps to '\' by best fit.
-const std::string WideSlash = "\xEF\xBC\xBC";
-
 std::string Under(const std::string& key, const std::string& below) { return key + "\\" + below; }
-
-std::string FullWidthPathTo(const std::string& key) {
-    std::string path = WideSlash;
-    for (char c : key) path += c == '\\' ? WideSlash : std::string(1, c);
-    return path;
-}
 
 class KeyTreeTest : public ::testing::Test {
 protected:
