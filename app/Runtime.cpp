@@ -45,13 +45,16 @@ LONG WINAPI OnFault(EXCEPTION_POINTERS* info) {
 // A failure object that reaches the top while the failure report is not in place.
 [[noreturn]] void OnTerminate() {
     const void* address = nullptr;
+    unsigned runError = 217;
     try {
         if (std::current_exception()) throw;
     } catch (const Exception& failure) {
         address = failure.Address();
+    } catch (const std::bad_alloc&) {
+        runError = 203;  // memory exhaustion has a number of its own
     } catch (...) {
     }
-    ReportRunError(217, address);
+    ReportRunError(runError, address);
     ShutDown(ReportedExitCode());
 }
 
@@ -83,7 +86,18 @@ void InstallLastResort() {
     previousTerminate = std::set_terminate(OnTerminate);
 }
 
+// Whatever the platform loads later (a message box brings its own helpers) comes from the
+// system folder, never from the folder a setup runs the program in. Looked up: older systems
+// lack the call, and there the program runs as before.
+static void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
+    const auto restrict = reinterpret_cast<SetDefaultDllDirectoriesCall>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (restrict) restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 void StartUp() {
+    RestrictDllSearch();
     InstallLastResort();
     SetUpFailureReport();
     RecordLeadBytes();

@@ -24,6 +24,10 @@ void PruneUninstallEntries(TRegIniFile& registry) {
         if (IsProductEntry(all.ItemAt(i))) entries.AppendWithObject(all.ItemAt(i), all.ObjectAt(i));
     if (entries.ItemCount() < 2) return;
     entries.SortItems();
-    // By exact name: two entries can read alike in the code page.
-    for (int j = 0; j <= entries.ItemCount() - 2; ++j) registry.RemoveSection(entries, j);
+    // Entries that read alike with the one kept cannot be told from it: they stay with it. The
+    // others go by exact name, since two of them can also read alike.
+    const int kept = entries.ItemCount() - 1;
+    for (int j = 0; j < kept; ++j)
+        if (LocaleCompareNoCase(entries.ItemAt(j), entries.ItemAt(kept)) < 0)
+            registry.RemoveSection(entries, j);
 }

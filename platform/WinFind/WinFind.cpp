@@ -1,5 +1,8 @@
 #include "platform/WinFind/WinFind.h"
 
+#include <exception>
+#include <utility>
+
 #include "platform/text/Text.h"
 
 namespace {
@@ -9,6 +12,9 @@ std::string searchClassPart;
 std::string searchTitlePart;
 bool searchExactCase = false;
 HWND foundWindow = nullptr;
+// A failure in the callback cannot unwind through the platform's frames (32-bit code unwinds by
+// tables that those frames lack): it waits here until the enumeration has returned.
+std::exception_ptr callbackFailure;
 
 std::string ReadWindowText(HWND window, int (WINAPI* read)(HWND, LPSTR, int)) {
     char buffer[WindowTextCapacity] = {};
@@ -20,6 +26,15 @@ std::string ReadWindowText(HWND window, int (WINAPI* read)(HWND, LPSTR, int)) {
 bool Contains(const std::string& text, const std::string& part) {
     return part.empty() || TextPos(part, text) != 0;
 }
+
+bool IsMatch(HWND window) {
+    const auto fold = [](const std::string& text) {
+        return searchExactCase ? text : LocaleUpper(text);
+    };
+    const std::string className = fold(ReadWindowText(window, GetClassNameA));
+    const std::string title = fold(ReadWindowText(window, GetWindowTextA));
+    return Contains(className, fold(searchClassPart)) && Contains(title, fold(searchTitlePart));
+}
 }  // namespace
 
 HWND FindWindowLike(const std::string& classPart, const std::string& titlePart, bool exactCase) {
@@ -29,17 +44,17 @@ HWND FindWindowLike(const std::string& classPart, const std::string& titlePart, 
     searchTitlePart = titlePart;
     searchExactCase = exactCase;
     EnumWindows(MatchWindow, 0);
+    if (callbackFailure) std::rethrow_exception(std::exchange(callbackFailure, nullptr));
     return foundWindow;
 }
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM) {
-    const auto fold = [](const std::string& text) {
-        return searchExactCase ? text : LocaleUpper(text);
-    };
-    const std::string className = fold(ReadWindowText(window, GetClassNameA));
-    const std::string title = fold(ReadWindowText(window, GetWindowTextA));
-    if (!Contains(className, fold(searchClassPart)) || !Contains(title, fold(searchTitlePart)))
-        return TRUE;
+    try {
+        if (!IsMatch(window)) return TRUE;
+    } catch (...) {
+        callbackFailure = std::current_exception();
+        return FALSE;
+    }
     foundWindow = window;
     return FALSE;
 }

@@ -1,5 +1,7 @@
 #include "platform/registry/KeyTree.h"
 
+#include <winternl.h>
+
 namespace {
 // The registry's own limit on nesting; no real tree is deeper, and the stack stays small.
 constexpr int MaxLevels = 512;
@@ -34,14 +36,25 @@ DWORD SubkeyCount(HKEY key) {
                : 0;
 }
 
+// The native calls take counted names and handles; looked up at run time, so that the program
+// imports nothing beyond the Win32 libraries.
+template <class Call>
+Call NativeCall(const char* name) {
+    return reinterpret_cast<Call>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name)));
+}
+
 // RegDeleteKey resolves its name again and follows a link there; this deletes the very key
 // that was opened.
 bool DeleteOpenKey(const KeyHandle& key) {
-    using NtDeleteKeyCall = LONG(NTAPI*)(HANDLE);
-    static const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyCall>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    using NtDeleteKeyCall = NTSTATUS(NTAPI*)(HANDLE);
+    static const auto ntDeleteKey = NativeCall<NtDeleteKeyCall>("NtDeleteKey");
     return ntDeleteKey && ntDeleteKey(key.Get()) == 0;
 }
+
+// OBJ_OPENLINK: the key itself, never a link's target. Not every SDK names it.
+constexpr ULONG OpenLinkItself = 0x100;
+constexpr size_t MaxCountedChars = 0x7FFF;
 
 bool RemoveTree(const KeyHandle& key, int levelsLeft) {
     if (levelsLeft > 0 && !IsLink(key.Get()))
@@ -59,17 +72,28 @@ std::vector<std::wstring> SubkeyNamesOf(HKEY key, DWORD count) {
     return names;
 }
 
+// The Win32 opens take a name up to its first 0 character and would open another key, the
+// parent itself for a name that begins with one; the native open takes every character.
 KeyHandle OpenKeyItself(HKEY parent, const std::wstring& name) {
-    HKEY opened = nullptr;
-    const LONG result =
-        RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &opened);
-    return KeyHandle(result == ERROR_SUCCESS ? opened : nullptr);
+    using NtOpenKeyCall = NTSTATUS(NTAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*);
+    static const auto ntOpenKey = NativeCall<NtOpenKeyCall>("NtOpenKey");
+    if (!ntOpenKey || name.empty() || name.size() > MaxCountedChars) return KeyHandle();
+    UNICODE_STRING counted{};
+    counted.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    counted.MaximumLength = counted.Length;
+    counted.Buffer = const_cast<wchar_t*>(name.data());
+    OBJECT_ATTRIBUTES attributes{};
+    InitializeObjectAttributes(&attributes, &counted, OBJ_CASE_INSENSITIVE | OpenLinkItself, parent,
+                               nullptr);
+    HANDLE opened = nullptr;
+    const NTSTATUS status = ntOpenKey(&opened, TreeDeletionRights, &attributes);
+    return KeyHandle(status == 0 ? static_cast<HKEY>(opened) : nullptr);
 }
 
 KeyHandle OpenKeyItself(HKEY parent, const std::string& path) {
     HKEY opened = nullptr;
     const LONG result =
-        RegOpenKeyExA(parent, path.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &opened);
+        RegOpenKeyExA(parent, path.c_str(), REG_OPTION_OPEN_LINK, TreeDeletionRights, &opened);
     return KeyHandle(result == ERROR_SUCCESS ? opened : nullptr);
 }
 

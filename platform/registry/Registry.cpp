@@ -1,6 +1,7 @@
 #include "platform/registry/Registry.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/Exception.h"
 #include "platform/registry/KeyTree.h"
@@ -89,14 +90,17 @@ KeyHandle TRegistry::AcquireKey(const std::string& path) {
 }
 
 // Names are read in UTF-16, where no name outgrows its buffer, and carried exactly: the ANSI
-// form of a name may take more bytes than characters, or not be the name at all.
+// form of a name may take more bytes than characters, or not be the name at all. A name that
+// has no text (one holding a 0 character, which no text handed to the platform can spell, or one
+// the code page cannot convert) is not listed, so nothing is done to it by its look-alike.
 void TRegistry::ListSubkeys(TStrings& names) {
     names.RemoveAll();
     TKeySummary summary;
     if (!QueryKeyInfo(summary)) return;
     for (std::wstring& name : SubkeyNamesOf(OpenHandle(), summary.subkeyCount)) {
-        const std::string text = AnsiTextOf(name);
-        names.AppendWithObject(text, std::make_shared<TSubkeyName>(std::move(name)));
+        if (name.find(L'\0') != std::wstring::npos) continue;
+        if (const std::optional<std::string> text = AnsiTextOf(name))
+            names.AppendWithObject(*text, std::make_shared<TSubkeyName>(std::move(name)));
     }
 }
 

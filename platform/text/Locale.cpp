@@ -19,16 +19,37 @@ int LocaleCompareNoCase(const std::string& a, const std::string& b) {
            2;
 }
 
-std::string AnsiTextOf(const std::wstring& text) {
-    if (text.empty()) return {};
+unsigned long ConversionFlagsFor(unsigned codePage) {
+    // UTF-8 and GB18030 take only the invalid-characters flag; the stateful and symbol code
+    // pages take none. The others take no-best-fit.
+    constexpr struct {
+        unsigned first, last;
+        unsigned long flags;
+    } exceptions[] = {
+        {42, 42, 0},          {50220, 50229, 0}, {57002, 57011, 0},
+        {65000, 65000, 0},    {54936, 54936, WC_ERR_INVALID_CHARS},
+        {65001, 65001, WC_ERR_INVALID_CHARS},
+    };
+    for (const auto& range : exceptions)
+        if (codePage >= range.first && codePage <= range.last) return range.flags;
+    return WC_NO_BEST_FIT_CHARS;
+}
+
+std::optional<std::string> AnsiTextOf(const std::wstring& text, unsigned codePage) {
+    if (text.empty()) return std::string();
+    const DWORD flags = ConversionFlagsFor(codePage);
     const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr,
-                                         0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, ansi.data(), size,
-                        nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return std::nullopt;
+    std::string ansi(static_cast<size_t>(size), '\0');
+    if (WideCharToMultiByte(codePage, flags, text.data(), length, ansi.data(), size, nullptr,
+                            nullptr) != size)
+        return std::nullopt;
     return ansi;
 }
+
+std::optional<std::string> AnsiTextOf(const std::wstring& text) { return AnsiTextOf(text, GetACP()); }
 
 void RecordLeadBytes() {
     recordedLeadBytes = LeadByteSet{};

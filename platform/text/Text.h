@@ -2,6 +2,7 @@
 // Texts are byte strings in the ANSI code page; positions are 1-based, 0 means "not found".
 // Starts and counts out of range are clamped: these operations never fail.
 #include <array>
+#include <optional>
 #include <string>
 
 int TextPos(const std::string& part, const std::string& text);
@@ -13,9 +14,13 @@ bool TextEquals(const std::string& a, const std::string& b);
 // Upper-casing and ordering by the platform's rules for the ANSI code page and the user's locale.
 std::string LocaleUpper(const std::string& text);
 int LocaleCompareNoCase(const std::string& a, const std::string& b);
-// A UTF-16 text in the ANSI code page; a character the code page cannot hold becomes its default
-// character, never a look-alike (a full-width backslash stays no backslash).
-std::string AnsiTextOf(const std::wstring& text);
+// A UTF-16 text in the ANSI code page (or the one given); a character the code page cannot hold
+// becomes its default character, never a look-alike (a full-width backslash stays no backslash).
+// Nothing when the conversion fails: an ill-formed text in a code page that refuses such.
+std::optional<std::string> AnsiTextOf(const std::wstring& text);
+std::optional<std::string> AnsiTextOf(const std::wstring& text, unsigned codePage);
+// The conversion flags that the code page takes: it refuses any others.
+unsigned long ConversionFlagsFor(unsigned codePage);
 
 // Which byte values begin a double-byte character in the ANSI code page.
 struct LeadByteSet {

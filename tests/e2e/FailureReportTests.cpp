@@ -74,6 +74,7 @@ TEST(FailureReport, EachFailureEndsInOneBoxAndItsExitCode) {
         {Source::Fault, " write early", "Error", "Runtime error 216 at HEX", "none", 216},
         {Source::Fault, " divide early", "Error", "Runtime error 200 at HEX", "none", 200},
         {Source::Program, " raise early", "Error", "Runtime error 217 at HEX", "none", 217},
+        {Source::Program, " out-of-memory early", "Error", "Runtime error 203 at HEX", "none", 203},
     };
     std::string unchecked, classless;
     for (const auto& c : cases) {

@@ -185,6 +185,12 @@ namespace {
 std::string Below(const std::string& entry, const std::string& below) { return EntryKey(entry) + "\\" + below; }
 const std::string WideSlashPathToVictim = FullWidthPathTo(VictimKey);
 
+// UTF-8 names: a 0 character after the newest entry's name; and a Greek alpha and beta, which
+// code page 1252 reads alike, as its default character.
+const std::string ZeroNamed("Tarnquill 2.0\0old", 17);
+std::string Alpha(const std::string& name) { return name + "\xCE\xB1"; }
+std::string Beta(const std::string& name) { return name + "\xCE\xB2"; }
+
 ExactKey Gone(const std::string& path) { return {path, false}; }
 ExactKey Stays(const std::string& path) { return {path, true}; }
 
@@ -210,7 +216,20 @@ TEST(Hostile, PruningReachesNothingBeyondTheList) {
          .before = twoVersions, .exactKeysBefore = {{EntryKey("Tarnquill 2.\xEF\xBC\x90")}},
          .exactKeysAfter = {Gone(EntryKey("Tarnquill 1.0")), Gone(EntryKey("Tarnquill 2.\xEF\xBC\x90")),
                             Stays(EntryKey("Tarnquill 2.0"))}},
+        {.name = "an entry named as the newest, a 0 character, then more: neither it nor the newest goes",
+         .before = twoVersions, .exactKeysBefore = {{EntryKey(ZeroNamed) + "\\Sub"}},
+         .after = {Entry("Tarnquill 2.0")},
+         .exactKeysAfter = {Gone(EntryKey("Tarnquill 1.0")), Stays(EntryKey(ZeroNamed)), Stays(EntryKey(ZeroNamed) + "\\Sub")}},
+        {.name = "two newest entries that read alike: both stay", .before = {GeneralPresent(), Entry("Tarnquill 1.0")},
+         .exactKeysBefore = {{EntryKey(Alpha("Tarnquill 9 "))}, {EntryKey(Beta("Tarnquill 9 "))}},
+         .exactKeysAfter = {Gone(EntryKey("Tarnquill 1.0")), Stays(EntryKey(Alpha("Tarnquill 9 "))),
+                            Stays(EntryKey(Beta("Tarnquill 9 ")))}},
+        {.name = "two older entries that read alike: both go", .before = {GeneralPresent(), Entry("Tarnquill 2.0")},
+         .exactKeysBefore = {{EntryKey(Alpha("Tarnquill 1 "))}, {EntryKey(Beta("Tarnquill 1 "))}},
+         .exactKeysAfter = {Gone(EntryKey(Alpha("Tarnquill 1 "))), Gone(EntryKey(Beta("Tarnquill 1 "))),
+                            Stays(EntryKey("Tarnquill 2.0"))}},
     };
+    ASSERT_EQ(AnsiTextOf(Wide(Alpha("x"))), AnsiTextOf(Wide(Beta("x")))) << "the tie cases need a code page without Greek";
     for (Scenario scenario : cases) {
         scenario.tail = " /install";
         Hostile(scenario);
@@ -234,6 +253,7 @@ TEST(Hostile, PruningInAMultiByteCodePage) {
         {932, "Tarnquill 日本語版", "設定", "他社のプログラム"},
         {949, "Tarnquill 한국어판", "설정", "다른 프로그램"},
         {936, "Tarnquill 中文版", "设置", "其他程序"},
+        {65001, "Tarnquill हिन्दी संस्करण", "सेटिंग", "अन्य प्रोग्राम"},
     };
     const auto c = std::find_if(std::begin(cases), std::end(cases), [](const CodePageCase& c) { return c.codePage == GetACP(); });
     ASSERT_NE(c, std::end(cases)) << "no case for code page " << GetACP();

@@ -3,10 +3,17 @@
 #include <algorithm>
 #include <vector>
 
+#include <winternl.h>
+
 namespace {
 using NtDeleteKeyCall = LONG(NTAPI*)(HANDLE);
 using NtQueryKeyCall = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+using NtOpenKeyCall = LONG(NTAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*);
+using NtCreateKeyCall = LONG(NTAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, ULONG, UNICODE_STRING*, ULONG, ULONG*);
 constexpr int KeyNameInformation = 3;
+constexpr ULONG OpenLinkItself = 0x100;
+// Deeper than any registry allows (Wine takes 520 levels), so a walk ends on any shape.
+constexpr int MaxLevels = 600;
 
 template <class Call>
 Call Ntdll(const char* name) {
@@ -25,34 +32,65 @@ std::wstring NtPathOf(HKEY key) {
     return std::wstring(reinterpret_cast<const wchar_t*>(buffer.data() + sizeof length), length / sizeof(wchar_t));
 }
 
-// Opened as itself, a link shows no subkeys, so nothing it points to is reached.
-void DeleteOpenTree(HKEY key) {
-    wchar_t name[256];
-    for (DWORD length = 256; RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         length = 256) {
-        HKEY child = nullptr;
-        if (RegOpenKeyExW(key, name, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &child) != ERROR_SUCCESS) return;
-        DeleteOpenTree(child);
-        RegCloseKey(child);
+// One name below an open key. The Win32 calls stop at a 0 character; a name that holds one goes
+// through the native calls, which count it whole (the parent is then a real handle, not a root).
+HKEY OpenName(HKEY parent, const std::wstring& name, KeyWalk walk, bool itself) {
+    const bool create = walk == KeyWalk::Create || walk == KeyWalk::CreateVolatile;
+    const DWORD options = walk == KeyWalk::CreateVolatile ? REG_OPTION_VOLATILE : 0;
+    HKEY next = nullptr;
+    if (name.find(L'\0') == std::wstring::npos) {
+        const LONG result =
+            create ? RegCreateKeyExW(parent, name.c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr, &next, nullptr)
+                   : RegOpenKeyExW(parent, name.c_str(), itself ? REG_OPTION_OPEN_LINK : 0, KEY_ALL_ACCESS, &next);
+        return result == ERROR_SUCCESS ? next : nullptr;
     }
+    UNICODE_STRING counted{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                           static_cast<USHORT>(name.size() * sizeof(wchar_t)), const_cast<wchar_t*>(name.data())};
+    OBJECT_ATTRIBUTES attributes{};
+    InitializeObjectAttributes(&attributes, &counted, OBJ_CASE_INSENSITIVE | (itself ? OpenLinkItself : 0), parent,
+                               nullptr);
+    HANDLE opened = nullptr;
+    const LONG status =
+        create ? Ntdll<NtCreateKeyCall>("NtCreateKey")(&opened, KEY_ALL_ACCESS, &attributes, 0, nullptr, options, nullptr)
+               : Ntdll<NtOpenKeyCall>("NtOpenKey")(&opened, KEY_ALL_ACCESS, &attributes);
+    return status == 0 ? static_cast<HKEY>(opened) : nullptr;
+}
+
+// Opened as itself, a link shows no subkeys, so nothing it points to is reached. Names are
+// taken first and the depth is bounded: a child that cannot go cannot make the walk spin.
+void DeleteOpenTree(HKEY key, int levelsLeft) {
+    if (levelsLeft > 0)
+        for (const std::wstring& name : SubkeyNamesOf(key)) {
+            const HKEY child = OpenSubkeyItself(key, name);
+            if (!child) continue;
+            DeleteOpenTree(child, levelsLeft - 1);
+            RegCloseKey(child);
+        }
     Ntdll<NtDeleteKeyCall>("NtDeleteKey")(key);
 }
 }  // namespace
 
+std::vector<std::wstring> SubkeyNamesOf(HKEY key) {
+    std::vector<std::wstring> names;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[1024];
+        DWORD length = 1024;
+        if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
+HKEY OpenSubkeyItself(HKEY parent, const std::wstring& name) { return OpenName(parent, name, KeyWalk::Open, true); }
+
 HKEY OpenKeyPath(HKEY root, const std::wstring& path, KeyWalk walk) {
-    const bool create = walk == KeyWalk::Create || walk == KeyWalk::CreateVolatile;
-    const DWORD options = walk == KeyWalk::CreateVolatile ? REG_OPTION_VOLATILE : 0;
     HKEY current = root;
     for (size_t start = 0; start <= path.size();) {
         const size_t slash = std::min(path.find(L'\\', start), path.size());
-        const std::wstring name = path.substr(start, slash - start);
         const bool itself = walk == KeyWalk::OpenItself && slash == path.size();
-        HKEY next = nullptr;
-        const LONG result =
-            create ? RegCreateKeyExW(current, name.c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr, &next, nullptr)
-                   : RegOpenKeyExW(current, name.c_str(), itself ? REG_OPTION_OPEN_LINK : 0, KEY_ALL_ACCESS, &next);
+        const HKEY next = OpenName(current, path.substr(start, slash - start), walk, itself);
         if (current != root) RegCloseKey(current);
-        if (result != ERROR_SUCCESS) return nullptr;
+        if (!next) return nullptr;
         current = next;
         start = slash + 1;
     }
@@ -62,7 +100,7 @@ HKEY OpenKeyPath(HKEY root, const std::wstring& path, KeyWalk walk) {
 void DeleteKeyTree(HKEY root, const std::wstring& path) {
     const HKEY key = OpenKeyPath(root, path, KeyWalk::OpenItself);
     if (!key) return;
-    DeleteOpenTree(key);
+    DeleteOpenTree(key, MaxLevels);
     RegCloseKey(key);
 }
 
@@ -74,6 +112,13 @@ std::wstring WideOf(const std::string& text, UINT codePage) {
 }
 
 std::wstring Wide(const std::string& utf8) { return WideOf(utf8, CP_UTF8); }
+
+std::string Utf8(const std::wstring& text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
 
 std::string FullWidthPathTo(const std::string& key) {
     const std::string fullWidthBackslash = "\xEF\xBC\xBC";

@@ -4,12 +4,19 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 std::wstring WideOf(const std::string& text, UINT codePage);
 std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& text);
+
+// A key's subkey names in UTF-16, each by its counted length (a 0 character kept), and one of
+// them opened as itself by that whole name.
+std::vector<std::wstring> SubkeyNamesOf(HKEY key);
+HKEY OpenSubkeyItself(HKEY parent, const std::wstring& name);
 
 // Opens or creates a key path one name at a time, so that paths longer than the platform takes
-// in one call work; OpenItself opens the last name as itself, a link as the link. The caller
+// in one call work, and names that hold a 0 character are taken whole; OpenItself opens the last name as itself, a link as the link. The caller
 // closes the key (nullptr when the walk failed).
 enum class KeyWalk { Open, OpenItself, Create, CreateVolatile };
 HKEY OpenKeyPath(HKEY root, const std::wstring& path, KeyWalk walk);

@@ -17,25 +17,28 @@ void RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
-void Collect(HKEY key, const std::string& path, std::map<std::string, RegValue>& values) {
+// Names in UTF-16 by their counted length (shown in UTF-8), so that no name the code page cannot
+// spell, or that holds a 0 character, hides from a comparison of states.
+void Collect(HKEY key, const std::string& path, std::map<std::string, RegValue>& values, int levelsLeft) {
     for (DWORD index = 0;; ++index) {
-        char name[16384];
-        DWORD nameLength = sizeof name;
+        wchar_t name[16384];
+        DWORD nameLength = 16384;
         DWORD type = 0, size = 0;
-        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
             break;
         std::string data(size, '\0');
-        nameLength = sizeof name;
-        RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
-                      reinterpret_cast<BYTE*>(data.data()), &size);
-        values[path + "|" + name] = {type, data.substr(0, size)};
+        nameLength = 16384;
+        RegEnumValueW(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        values[path + "|" + Utf8(std::wstring(name, nameLength))] = {type, data.substr(0, size)};
     }
-    for (const std::string& subkey : SubkeyNames(key, "")) {
-        HKEY child = nullptr;
+    if (levelsLeft == 0) return;
+    for (const std::wstring& subkey : SubkeyNamesOf(key)) {
         // A link is taken as itself (its target value), never followed: links can loop.
-        if (RegOpenKeyExA(key, subkey.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &child) != ERROR_SUCCESS) continue;
-        values[path + "\\" + subkey + "|(key)"] = {};
-        Collect(child, path + "\\" + subkey, values);
+        const HKEY child = OpenSubkeyItself(key, subkey);
+        if (!child) continue;
+        const std::string childPath = path + "\\" + Utf8(subkey);
+        values[childPath + "|(key)"] = {};
+        Collect(child, childPath, values, levelsLeft - 1);
         RegCloseKey(child);
     }
 }
@@ -154,7 +157,7 @@ std::map<std::string, RegValue> Snapshot(HKEY root, const std::string& key) {
     std::map<std::string, RegValue> values;
     const HKEY handle = OpenDeep(root, key, false, 0);
     if (!handle) return values;
-    Collect(handle, "", values);
+    Collect(handle, "", values, 600);
     RegCloseKey(handle);
     return values;
 }

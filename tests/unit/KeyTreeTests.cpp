@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <functional>
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "platform/registry/KeyTree.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/StringList.h"
 #include "tests/support/RegistryLinks.h"
@@ -78,6 +80,12 @@ TEST_F(KeyTreeTest, AnEntryGoesWithItsTreeAndNothingBeyondIt) {
              MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, "A\\B\\" + FullWidthPathTo(Victim) + "\\C"));
              MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, "A\\" + FullWidthPathTo(Area)));
          }},
+        {"a subkey named by a lone 0 character, which a C string makes the entry itself",
+         [] { SetValue(HKEY_LOCAL_MACHINE, Entry, "Data", Sz("x")); MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, std::string("\0", 1))); }},
+        {"a subkey whose name holds a 0 after a sibling's name", [] {
+             MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, "Values"));
+             MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, std::string("Values\0x\\Deeper", 15)));
+         }},
         {"500 levels", [] {
              std::string path = Entry;
              for (int level = 0; level < 500; ++level) path += "\\L";
@@ -116,6 +124,27 @@ TEST_F(KeyTreeTest, EntriesThatReadAlikeInTheCodePageAreTwoEntries) {
     EXPECT_FALSE(KeyItselfExists(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.\xEF\xBC\x90")));
     EXPECT_TRUE(RemoveListed(L"Tarnquill 2.0"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.0")));
+}
+
+// A name holding a 0 character is no text the platform takes: it is not listed, and its exact
+// name opens that key, never the sibling named by the part before the 0.
+TEST_F(KeyTreeTest, ANameHoldingAZeroIsNotListedAndOpensOnlyItself) {
+    const std::string odd("Tarnquill 2.0\0old", 17);
+    SetValue(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.0"), "DisplayName", Sz("Tarnquill 2.0"));
+    MakeKeyW(HKEY_LOCAL_MACHINE, Under(Area, odd + "\\Sub"));
+    TRegistry registry;
+    registry.SetRoot(HKEY_LOCAL_MACHINE);
+    registry.OpenPath(Area, false);
+    TStringList names;
+    registry.ListSubkeys(names);
+    std::set<std::string> listed;
+    for (int i = 0; i < names.ItemCount(); ++i) listed.insert(names.ItemAt(i));
+    EXPECT_EQ(listed, (std::set<std::string>{"Tarnquill 2.0", "Victim"}));
+
+    EXPECT_TRUE(RemoveKeyTree(OpenKeyItself(registry.OpenHandle(), Wide(odd))));
+    EXPECT_FALSE(KeyItselfExists(HKEY_LOCAL_MACHINE, Under(Area, odd)));
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.0"), "DisplayName"), Sz("Tarnquill 2.0"));
+    EXPECT_FALSE(OpenKeyItself(registry.OpenHandle(), std::wstring())) << "an empty name names the parent";
 }
 
 TEST_F(KeyTreeTest, ATreeDeeperThanTheRegistryAllowsStaysAndTheRunGoesOn) {

@@ -1,6 +1,7 @@
 // The operations that follow the platform: locale, files, module names.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,43 @@ TEST(LocaleCompareNoCase, IgnoresCaseAndComparesDigitsAsCharacters) {
     EXPECT_GT(LocaleCompareNoCase("Tarnquill 9", "Tarnquill 10"), 0);
     EXPECT_LT(LocaleCompareNoCase("", "a"), 0);
     EXPECT_EQ(LocaleCompareNoCase("", ""), 0);
+}
+
+// The documented rule, which Wine does not enforce: UTF-8 and GB18030 take only
+// WC_ERR_INVALID_CHARS, the stateful and symbol code pages no flag, every other one no-best-fit.
+TEST(AnsiTextOf, ChoosesTheFlagsThatTheCodePageTakes) {
+    const struct {
+        unsigned codePage;
+        unsigned long flags;
+    } cases[] = {
+        {1252, WC_NO_BEST_FIT_CHARS}, {932, WC_NO_BEST_FIT_CHARS},   {936, WC_NO_BEST_FIT_CHARS},
+        {41, WC_NO_BEST_FIT_CHARS},   {42, 0},                       {43, WC_NO_BEST_FIT_CHARS},
+        {50219, WC_NO_BEST_FIT_CHARS}, {50220, 0},                   {50225, 0},
+        {50229, 0},                   {50230, WC_NO_BEST_FIT_CHARS}, {57001, WC_NO_BEST_FIT_CHARS},
+        {57002, 0},                   {57011, 0},                    {57012, WC_NO_BEST_FIT_CHARS},
+        {54936, WC_ERR_INVALID_CHARS}, {65000, 0},                   {65001, WC_ERR_INVALID_CHARS},
+        {65002, WC_NO_BEST_FIT_CHARS},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ConversionFlagsFor(c.codePage), c.flags) << c.codePage;
+}
+
+TEST(AnsiTextOf, KeepsEveryCharacterCountedAndNeverTurnsAFailureIntoAName) {
+    const struct {
+        unsigned codePage;
+        std::wstring text;
+        std::optional<std::string> ansi;
+    } cases[] = {
+        {1252, L"Tarnquill 2.0", "Tarnquill 2.0"},
+        {1252, L"", ""},
+        {1252, std::wstring(L"Tarnquill 2.0\0old", 17), std::string("Tarnquill 2.0\0old", 17)},
+        {1252, L"\u00E4pfel", "\xE4pfel"},
+        {1252, L"Tarnquill 9 \u03B1", "Tarnquill 9 ?"},  // no look-alike, the default character
+        {1252, L"\uFF3CSOFTWARE", "?SOFTWARE"},         // a full-width backslash stays no backslash
+        {65001, L"Tarnquill 9 \u03B1", "Tarnquill 9 \xCE\xB1"},
+        {65001, L"Tarnquill \xD800", std::nullopt},      // a lone surrogate has no UTF-8 form
+        {65001, L"\xDC00 Tarnquill", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(AnsiTextOf(c.text, c.codePage), c.ansi) << c.codePage;
 }
 
 TEST(StringList, SortOrdersByLocaleIgnoringCase) {

@@ -2,12 +2,14 @@
 #include <windows.h>
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/WinFind/WinFind.h"
+#include "tests/support/ImportSwap.h"
 #include "tests/support/TopWindow.h"
 
 namespace {
@@ -87,5 +89,18 @@ TEST(WinFind, TheFirstOfSeveralMatchingWindowsEndsTheSearch) {
     EXPECT_EQ(FindWindowLike("TqTest Several", "winamp", false), first);
     windows.clear();
     EXPECT_EQ(FindWindowLike("TqTest Several", "winamp", false), nullptr);
+}
+
+int WINAPI ExhaustedWindowText(HWND, LPSTR, int) { throw std::bad_alloc(); }
+
+// Memory running out while a window is read reaches the caller after the enumeration, as the
+// out-of-memory failure, and the next search starts clean.
+TEST(WinFind, AFailureInTheCallbackReachesTheCallerAfterTheEnumeration) {
+    const TopWindow window("TqTest Exhausted", "Winamp 5.9");
+    {
+        const ImportSwap exhausted("GetWindowTextA", reinterpret_cast<void*>(&ExhaustedWindowText));
+        EXPECT_THROW(FindWindowLike("TqTest Exhausted", "Winamp", false), std::bad_alloc);
+    }
+    EXPECT_EQ(FindWindowLike("TqTest Exhausted", "Winamp", false), window.Handle());
 }
 }  // namespace
