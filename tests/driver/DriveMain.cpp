@@ -1,6 +1,6 @@
 // Command-line face of the driver, for scripts and people:
 //   tqdrive --program FILE [--tail TEXT] [--command-line TEXT] [--cwd DIR] [--answer STEP]...
-//           [--fallback STEP] [--winamp] [--hold FILE] [--timeout MS]
+//           [--fallback STEP] [--winamp] [--hold FILE] [--timeout MS] [--screenshot FILE.bmp]...
 // TEXT takes the escapes \t \n \\ \" and \xNN, so any byte can be given. Prints one line per box
 // and the exit code.
 #include <cstdio>
@@ -39,7 +39,7 @@ std::string Unescape(const std::string& text) {
 [[noreturn]] void Usage() {
     std::fputs("usage: tqdrive --program FILE [--tail TEXT] [--command-line TEXT] [--cwd DIR]\n"
                "               [--answer STEP]... [--fallback STEP] [--winamp] [--hold FILE]\n"
-               "               [--timeout MS]\n",
+               "               [--timeout MS] [--screenshot FILE.bmp]...\n",
                stderr);
     std::exit(2);
 }
@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
         else if (option == "--answer") script.answers.push_back(value);
         else if (option == "--fallback") script.fallback = value;
         else if (option == "--hold") script.heldFile = value;
+        else if (option == "--screenshot") script.screenshots.push_back(value);
         else if (option == "--timeout") script.timeoutMs = static_cast<DWORD>(std::atol(value.c_str()));
         else Usage();
     }

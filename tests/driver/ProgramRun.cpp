@@ -3,11 +3,13 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <sstream>
 
 #include "tests/driver/ProbeIcons.h"
+#include "tests/driver/Screenshot.h"
 #include "tests/support/TopWindow.h"
 
 namespace {
@@ -176,6 +178,14 @@ void Answer(HWND box, const std::string& step, RunState& state) {
         if (button == known.name) PostMessageA(box, WM_COMMAND, known.id, 0);
 }
 
+// Once the box has been drawn: a picture of it as the user sees it.
+void Picture(HWND box, const std::string& path) {
+    constexpr DWORD DrawnMs = 400;
+    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    Sleep(DrawnMs);
+    if (!SaveScreenshot(box, path)) std::fprintf(stderr, "tqdrive: no picture of the box in %s\n", path.c_str());
+}
+
 std::string CommandLineOf(const RunScript& script) {
     return script.commandLine.empty() ? "\"" + script.program + "\"" + script.tail
                                       : script.commandLine;
@@ -217,6 +227,7 @@ RunOutcome RunProgram(const RunScript& script) {
             // The answered box, caught between the search and its end: not a box the user saw.
             if (!IsWindow(box)) continue;
             const size_t index = outcome.boxes.size();
+            if (index < script.screenshots.size()) Picture(box, script.screenshots[index]);
             seen.answer = index < script.answers.size() ? script.answers[index] : script.fallback;
             Answer(box, seen.answer, state);
             outcome.boxes.push_back(seen);

@@ -41,6 +41,8 @@ struct RunScript {
     // Also answer the boxes of the programs it runs (a setup): process ids are reused, so only
     // where asked.
     bool boxesOfPrograms = false;
+    // The i-th box is pictured into the i-th file (BMP) before it is answered.
+    std::vector<std::string> screenshots;
 };
 
 RunOutcome RunProgram(const RunScript& script);

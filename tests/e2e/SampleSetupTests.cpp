@@ -12,10 +12,17 @@ constexpr DWORD SetupFailed = 2;  // the sample setup's exit code when the progr
 std::string SampleSetup(const char* version) {
     return WindowsPathOf(std::string(TQ_SAMPLE_DIR) + "/TarnquillSample-" + version + ".exe");
 }
-const std::string IntoProduct = " /S /D={dir}\\product";
+// Where users have it: a path with a space and parentheses.
+const std::string Product = "{dir}\\Program Files (x86)\\Tarnquill";
+const std::string IntoProduct = " /S /D=" + Product;
 // In place (_?=), so that the uninstaller is waited for; it cannot then delete itself.
-const std::string Uninstaller = "{dir}\\product\\uninstall.exe";
-const std::string UninstallInPlace = " /S _?={dir}\\product";
+const std::string Uninstaller = Product + "\\uninstall.exe";
+const std::string UninstallInPlace = " /S _?=" + Product;
+std::vector<RunBefore> Installs(std::initializer_list<const char*> versions) {
+    std::vector<RunBefore> runs;
+    for (const char* version : versions) runs.push_back({SampleSetup(version), IntoProduct});
+    return runs;
+}
 
 RegEntry EntryValue(const char* version, const char* name, const std::string& text) {
     return Value(HKEY_LOCAL_MACHINE, EntryKey(std::string("Tarnquill ") + version), name, Sz(text));
@@ -29,8 +36,8 @@ TEST(SampleSetup, FirstInstallAsksTheWinKeyQuestionAndRecordsOneEntry) {
            .after = {Options("DefaultModifier", "8"), Options("WinampPath", Player),
                      EntryValue("1.0", "DisplayName", "Tarnquill 1.0"), EntryValue("1.0", "DisplayVersion", "1.0"),
                      EntryValue("1.0", "Publisher", "Halvorstead"),
-                     EntryValue("1.0", "UninstallString", "\"{dir}\\product\\uninstall.exe\"")},
-           .filesAfter = {{Companion, StandIn}, {"{dir}\\product\\gen_zorv.dll", StandIn}},
+                     EntryValue("1.0", "UninstallString", "\"" + Uninstaller + "\"")},
+           .filesAfter = {{Companion, StandIn}, {Product + "\\gen_zorv.dll", StandIn}},
            .productEntriesAfter = 1});
 }
 
@@ -57,15 +64,36 @@ TEST(SampleSetup, TheUninstallerRemovesTheProductAndOffersRetry) {
                                         NoValue(HKEY_CURRENT_USER, RunKey, "Tarnquill"), NoEntry("Tarnquill 1.0"),
                                         Options("WinampPath", Player)};
     const std::vector<FileEntry> removed = {{Companion, std::nullopt},
-                                            {"{dir}\\product\\TarnquillSetup.exe", std::nullopt},
-                                            {"{dir}\\product\\gen_zorv.dll", std::nullopt}};
-    Check({.name = "uninstall", .program = Uninstaller, .prepareProgram = SampleSetup("1.0"), .prepareTail = IntoProduct,
-           .before = installed, .tail = UninstallInPlace, .boxes = {}, .after = gone, .filesAfter = removed,
-           .productEntriesAfter = 0});
-    Check({.name = "uninstall with the plug-in held", .program = Uninstaller, .prepareProgram = SampleSetup("1.0"),
-           .prepareTail = IntoProduct, .before = installed, .tail = UninstallInPlace, .answers = {"release+retry"},
-           .heldFile = Companion, .boxes = {says::DeletionFailed}, .after = gone, .filesAfter = removed,
-           .productEntriesAfter = 0});
+                                            {Product + "\\TarnquillSetup.exe", std::nullopt},
+                                            {Product + "\\gen_zorv.dll", std::nullopt}};
+    Check({.name = "uninstall", .program = Uninstaller, .runsBefore = Installs({"1.0"}), .before = installed,
+           .tail = UninstallInPlace, .boxes = {}, .after = gone, .filesAfter = removed, .productEntriesAfter = 0});
+    Check({.name = "uninstall with the plug-in held", .program = Uninstaller, .runsBefore = Installs({"1.0"}),
+           .before = installed, .tail = UninstallInPlace, .answers = {"release+retry"}, .heldFile = Companion,
+           .boxes = {says::DeletionFailed}, .after = gone, .filesAfter = removed, .productEntriesAfter = 0});
+    // The program keeps the entry that sorts last, whichever version installed last: the
+    // uninstaller removes every entry that names it.
+    const std::pair<const char*, std::vector<RunBefore>> histories[] = {
+        {"2.0, then 1.0 over it, uninstalled", Installs({"2.0", "1.0"})},
+        {"1.9, then 1.10 over it, uninstalled", Installs({"1.9", "1.10"})}};
+    for (const auto& [name, installs] : histories)
+        Check({.name = name, .program = Uninstaller, .runsBefore = installs, .before = installed,
+               .tail = UninstallInPlace, .boxes = {}, .after = gone, .filesAfter = removed,
+               .productEntriesAfter = 0});
+}
+
+TEST(SampleSetup, AFailedUninstallKeepsTheProductForAnotherTry) {
+    Check({.name = "uninstall with a stored player path of a wrong value type", .program = Uninstaller,
+           .runsBefore = {{SampleSetup("1.0"), IntoProduct,
+                           {Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", {REG_DWORD, std::string(4, '\1')})}}},
+           .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Autostart()},
+           .tail = UninstallInPlace,
+           .boxes = {std::string(says::FailureBoxStart) + "Invalid data type for 'WinampPath'\\." + says::FailureBoxEnd},
+           .exitCode = SetupFailed,
+           .after = {EntryValue("1.0", "UninstallString", "\"" + Uninstaller + "\""),
+                     Value(HKEY_CURRENT_USER, RunKey, "Tarnquill", Sz("C:\\Tarnquill\\Tarnquill.exe"))},
+           .filesAfter = {{Companion, StandIn}, {Product + "\\gen_zorv.dll", StandIn}},
+           .productEntriesAfter = 1});
 }
 
 TEST(SampleSetup, AFailureInsideTheProgramFailsTheSetup) {

@@ -183,11 +183,14 @@ ScenarioResult Check(const Scenario& scenario) {
     for (const LinkEntry& link : scenario.links) MakeLink(HKEY_LOCAL_MACHINE, link.path, HKEY_LOCAL_MACHINE, link.target);
     const auto foreignBefore = ForeignState(scratch);
 
-    if (!scenario.prepareProgram.empty()) {
-        RunScript prepare = ScriptFor(Replaced(scenario.prepareTail, dir, wd), wd);
-        prepare.program = Replaced(scenario.prepareProgram, dir, wd);
+    for (const RunBefore& run : scenario.runsBefore) {
+        RunScript prepare = ScriptFor(Replaced(run.tail, dir, wd), wd);
+        prepare.program = Replaced(run.program, dir, wd);
         prepare.boxesOfPrograms = true;
-        EXPECT_EQ(RunProgram(prepare).exitCode, 0u) << scenario.name << ": the run before";
+        const RunOutcome outcome = RunProgram(prepare);
+        EXPECT_EQ(outcome.exitCode, 0u) << scenario.name << ": the run before, " << run.program << run.tail << "\n"
+                                        << Transcript(outcome);
+        for (const RegEntry& entry : run.then) Apply(entry, dir, wd);
     }
     RunScript script = ScriptFor(Replaced(scenario.tail, dir, wd), wd);
     if (!scenario.program.empty()) {

@@ -55,6 +55,14 @@ struct RegEntry {
     std::optional<RegValue> value;  // nullopt: absent afterwards; before: not set (a key: removed)
 };
 
+// A run made before the checked one, once the state is set, its boxes answered OK and unchecked;
+// it must end with exit code 0. `then` is set once it has ended.
+struct RunBefore {
+    std::string program;
+    std::string tail;
+    std::vector<RegEntry> then;
+};
+
 struct FileEntry {
     std::string path;                    // with {dir} / {wd}
     std::optional<std::string> content;  // nullopt: absent
@@ -73,13 +81,12 @@ struct ExactKey {
     bool exists = true;
 };
 
+
 struct Scenario {
     const char* name;
-    // The program started, when not the program under test (a setup that runs it, say); and a
-    // run made before the checked one, once the state is set, its boxes answered OK and unchecked.
+    // The program started, when not the program under test (a setup that runs it, say).
     std::string program;
-    std::string prepareProgram;
-    std::string prepareTail;
+    std::vector<RunBefore> runsBefore;
     std::vector<RegEntry> before;
     std::vector<FileEntry> filesBefore;
     std::vector<std::string> foldersBefore;
