@@ -22,13 +22,9 @@ struct FailureCase {
 
 constexpr char Hex[] = "[0-9A-F]{8,16}";
 
-// 32-bit code runs under user emulation here, which hands the program other fault codes (a null
-// write arrives as an illegal instruction).
-#ifdef _WIN64
-constexpr bool FaithfulFaultCodes = true;
-#else
-constexpr bool FaithfulFaultCodes = false;
-#endif
+// 32-bit code under Wine runs under user emulation here, which hands the program other fault
+// codes (a null write arrives as an illegal instruction); Windows reports them as they are.
+const bool FaithfulFaultCodes = sizeof(void*) == 8 || !UnderWine();
 
 std::string Expand(const char* pattern) {
     return std::regex_replace(pattern, std::regex("HEX"), Hex);
@@ -83,7 +79,7 @@ TEST(FailureReport, EachFailureEndsInOneBoxAndItsExitCode) {
             continue;
         }
         RunScript script = ScriptFor(c.tail);
-        script.program = WindowsPathOf(TQ_FAULT_PROBE_FILE);
+        script.program = TQ_BUILT(TQ_FAULT_PROBE_FILE);
         const RunOutcome outcome = RunProgram(script);
         ASSERT_EQ(outcome.boxes.size(), 1u) << c.tail << "\n" << Transcript(outcome);
         const BoxSeen& box = outcome.boxes[0];
@@ -114,7 +110,7 @@ TEST(FailureReport, EachFailureEndsInOneBoxAndItsExitCode) {
 
 TEST(FailureReport, ALongMessageIsCutAt1023Characters) {
     RunScript script = ScriptFor(" raise-long");
-    script.program = WindowsPathOf(TQ_FAULT_PROBE_FILE);
+    script.program = TQ_BUILT(TQ_FAULT_PROBE_FILE);
     const RunOutcome outcome = RunProgram(script);
     ASSERT_EQ(outcome.boxes.size(), 1u);
     EXPECT_EQ(outcome.boxes[0].text.size(), 1023u);

@@ -228,9 +228,21 @@ TEST(Hostile, PruningReachesNothingBeyondTheList) {
          .exactKeysBefore = {{EntryKey(Alpha("Tarnquill 1 "))}, {EntryKey(Beta("Tarnquill 1 "))}},
          .exactKeysAfter = {Gone(EntryKey(Alpha("Tarnquill 1 "))), Gone(EntryKey(Beta("Tarnquill 1 "))),
                             Stays(EntryKey("Tarnquill 2.0"))}},
+        {.name = "older entries whose access lists grant only DELETE, KEY_ENUMERATE_SUB_KEYS and KEY_QUERY_VALUE",
+         .before = {GeneralPresent(), Entry("Tarnquill 1.0"), Entry("Tarnquill 2.0"), Entry("Tarnquill 1.5"),
+                    Key(HKEY_LOCAL_MACHINE, Below("Tarnquill 1.0", "Sub\\Deeper"))},
+         .narrowKeys = {Below("Tarnquill 1.0", "Sub\\Deeper"), Below("Tarnquill 1.0", "Sub"),
+                        EntryKey("Tarnquill 1.0"), EntryKey("Tarnquill 1.5")},
+         .exactKeysAfter = {Gone(EntryKey("Tarnquill 1.0")), Gone(EntryKey("Tarnquill 1.5")),
+                            Stays(EntryKey("Tarnquill 2.0"))}},
     };
     ASSERT_EQ(AnsiTextOf(Wide(Alpha("x"))), AnsiTextOf(Wide(Beta("x")))) << "the tie cases need a code page without Greek";
     for (Scenario scenario : cases) {
+        if (!scenario.narrowKeys.empty() && UnderWine()) {
+            std::printf("not checked under Wine, which checks no registry access lists (deletion_rights reads the "
+                        "rights asked from its trace instead): %s\n", scenario.name);
+            continue;
+        }
         scenario.tail = " /install";
         Hostile(scenario);
     }

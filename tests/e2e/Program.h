@@ -6,7 +6,7 @@
 #include "tests/driver/ProgramRun.h"
 #include "tests/support/Scratch.h"
 
-inline std::string ProgramFile() { return WindowsPathOf(TQ_PROGRAM_FILE); }
+inline std::string ProgramFile() { return TQ_BUILT(TQ_PROGRAM_FILE); }
 
 // A script for the program under test with the given command tail and working folder.
 inline RunScript ScriptFor(const std::string& tail, const std::string& workingFolder = "") {

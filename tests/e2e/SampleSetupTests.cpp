@@ -10,7 +10,7 @@ constexpr char StandIn[] = "stand-in companion plug-in\n";
 constexpr DWORD SetupFailed = 2;  // the sample setup's exit code when the program failed
 
 std::string SampleSetup(const char* version) {
-    return WindowsPathOf(std::string(TQ_SAMPLE_DIR) + "/TarnquillSample-" + version + ".exe");
+    return TQ_BUILT(TQ_SAMPLE_DIR) + "\\TarnquillSample-" + version + ".exe";
 }
 // Where users have it: a path with a space and parentheses.
 const std::string Product = "{dir}\\Program Files (x86)\\Tarnquill";

@@ -45,6 +45,8 @@ void ClearProgramPlaces() {
 // Links first, so that no clearing below can reach through one; then the exact names that the
 // ANSI listing cannot name.
 void ClearScenarioPlaces(const Scenario& scenario) {
+    for (const std::string& key : scenario.narrowKeys)
+        if (KeyExists(HKEY_LOCAL_MACHINE, key)) SetKeyAccess(HKEY_LOCAL_MACHINE, key, KEY_ALL_ACCESS);
     for (const LinkEntry& link : scenario.links) DeleteLink(HKEY_LOCAL_MACHINE, link.path);
     for (auto it = scenario.exactKeysBefore.rbegin(); it != scenario.exactKeysBefore.rend(); ++it)
         DeleteTreeW(HKEY_LOCAL_MACHINE, it->path);
@@ -181,6 +183,8 @@ ScenarioResult Check(const Scenario& scenario) {
     for (const RegEntry& entry : scenario.before) Apply(entry, dir, wd);
     for (const ExactKey& key : scenario.exactKeysBefore) MakeKeyW(HKEY_LOCAL_MACHINE, key.path);
     for (const LinkEntry& link : scenario.links) MakeLink(HKEY_LOCAL_MACHINE, link.path, HKEY_LOCAL_MACHINE, link.target);
+    for (const std::string& key : scenario.narrowKeys)
+        SetKeyAccess(HKEY_LOCAL_MACHINE, key, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE);
     const auto foreignBefore = ForeignState(scratch);
 
     for (const RunBefore& run : scenario.runsBefore) {

@@ -97,6 +97,8 @@ struct Scenario {
     std::vector<std::string> readOnlyFiles;
     std::vector<LinkEntry> links;
     std::vector<ExactKey> exactKeysBefore;
+    // Keys below HKEY_LOCAL_MACHINE whose access lists grant only what deleting a tree needs.
+    std::vector<std::string> narrowKeys;
     DWORD timeoutMs = 20000;
     std::vector<std::string> boxes;  // "caption | text | buttons | icon", one per box; "re:" + regex
     DWORD exitCode = 0;

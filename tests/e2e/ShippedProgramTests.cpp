@@ -13,9 +13,9 @@ namespace {
 class ShippedProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        bytes_ = ReadFileText(WindowsPathOf(TQ_SHIPPED_PROGRAM_FILE)).value_or("");
-        ASSERT_GT(bytes_.size(), 4096u) << TQ_SHIPPED_PROGRAM_FILE;
-        module_ = LoadLibraryExA(WindowsPathOf(TQ_SHIPPED_PROGRAM_FILE).c_str(), nullptr,
+        bytes_ = ReadFileText(TQ_BUILT(TQ_SHIPPED_PROGRAM_FILE)).value_or("");
+        ASSERT_GT(bytes_.size(), 4096u) << TQ_BUILT(TQ_SHIPPED_PROGRAM_FILE);
+        module_ = LoadLibraryExA(TQ_BUILT(TQ_SHIPPED_PROGRAM_FILE).c_str(), nullptr,
                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(module_, nullptr);
     }
@@ -92,7 +92,7 @@ namespace {
 // The program defines the runtime's terminate handler itself; should static linking ever pick the
 // runtime's own again, it brings its console message and the demangler (about 77 KB) back.
 TEST(ShippedProgramLink, LeavesTheRuntimesTerminateHandlerAndDemanglerOut) {
-    const std::string bytes = ReadFileText(WindowsPathOf(TQ_SHIPPED_PROGRAM_FILE)).value_or("");
+    const std::string bytes = ReadFileText(TQ_BUILT(TQ_SHIPPED_PROGRAM_FILE)).value_or("");
     ASSERT_FALSE(bytes.empty());
     for (const char* text : {"terminate called after throwing", "construction vtable for ", "typeinfo name for "})
         EXPECT_EQ(bytes.find(text), std::string::npos) << text;

@@ -2,7 +2,10 @@
 
 #include "tests/support/RegistryLinks.h"
 
+#include <sddl.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -45,9 +48,20 @@ void Collect(HKEY key, const std::string& path, std::map<std::string, RegValue>&
 }  // namespace
 
 std::string WindowsPathOf(const std::string& unixPath) {
-    std::string path = "Z:" + unixPath;
+    const bool windowsPath = unixPath.size() > 1 && (unixPath[1] == ':' || unixPath.rfind("\\\\", 0) == 0);
+    std::string path = windowsPath ? unixPath : "Z:" + unixPath;
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
+}
+
+std::string BuiltPath(const char* variable, const char* built) {
+    const char* moved = std::getenv(variable);
+    return WindowsPathOf(moved && *moved ? moved : built);
+}
+
+bool UnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
 ScratchFolder::ScratchFolder(const std::string& name) {
@@ -134,6 +148,17 @@ bool KeyExists(HKEY root, const std::string& key) {
 
 void MakeKey(HKEY root, const std::string& key, bool isVolatile) {
     RegCloseKey(OpenDeep(root, key, true, isVolatile ? REG_OPTION_VOLATILE : 0));
+}
+
+void SetKeyAccess(HKEY root, const std::string& key, DWORD rights) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const std::string sddl = "D:P(A;;" + std::to_string(rights) + ";;;WD)";
+    HKEY handle = nullptr;
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr) &&
+        RegOpenKeyExA(root, key.c_str(), 0, WRITE_DAC, &handle) == ERROR_SUCCESS)
+        RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, descriptor);
+    if (handle) RegCloseKey(handle);
+    LocalFree(descriptor);
 }
 
 void DeleteTree(HKEY root, const std::string& key) { DeleteKeyTree(root, WideOf(key, CP_ACP)); }

@@ -7,8 +7,16 @@
 #include <string>
 #include <vector>
 
-// A path of this machine's file system as the programs under Wine see it.
+// A path of this machine's file system as the programs under Wine see it; a Windows path stays.
 std::string WindowsPathOf(const std::string& unixPath);
+
+// A file the build made, where the build put it; a copy elsewhere (a test bundle on another
+// machine) is named by the environment variable of the same name as the build's macro.
+std::string BuiltPath(const char* variable, const char* built);
+#define TQ_BUILT(name) BuiltPath(#name, name)
+
+// Whether this runs under Wine rather than on Windows itself.
+bool UnderWine();
 
 // A fresh, empty folder for one test, removed again with everything in it.
 class ScratchFolder {
@@ -43,6 +51,9 @@ void SetValue(HKEY root, const std::string& key, const std::string& name, const 
 std::optional<RegValue> GetValue(HKEY root, const std::string& key, const std::string& name);
 bool KeyExists(HKEY root, const std::string& key);
 void MakeKey(HKEY root, const std::string& key, bool isVolatile = false);
+// Makes the key's access list grant everyone these rights and no others (its owner may still
+// change the list).
+void SetKeyAccess(HKEY root, const std::string& key, DWORD rights);
 // Links in the tree go as links; nothing they point to is touched.
 void DeleteTree(HKEY root, const std::string& key);
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& key);
