@@ -126,59 +126,35 @@ LONG SetValue(HKEY key, const std::wstring& name, DWORD type, const std::string&
     return call(key, &counted, 0, type, data.data(), static_cast<ULONG>(data.size()));
 }
 
-struct Value {
-    std::wstring name;
-    DWORD type = REG_NONE;
-    std::string data;
-};
-
-std::vector<Value> ValuesOf(HKEY key) {
-    std::vector<Value> values;
-    for (DWORD index = 0;; ++index) {
-        std::vector<wchar_t> name(16384);
-        DWORD nameLength = 16384, type = 0, size = 0;
-        if (RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        std::string data(size, '\0');
-        nameLength = 16384;
-        RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-        values.push_back({std::wstring(name.data(), nameLength), type, data.substr(0, size)});
-    }
-    return values;
-}
-
 // A key opened as itself: its values (a link's target among them) and its subkeys.
 void SaveKey(HKEY key, Writer& out, int levelsLeft) {
-    const std::vector<Value> values = ValuesOf(key);
+    const std::vector<NamedValue> values = ValuesOf(key);
     out.Number(static_cast<uint32_t>(values.size()));
-    for (const Value& value : values) {
+    for (const NamedValue& value : values) {
         out.Name(value.name);
         out.Number(value.type);
         out.Bytes(value.data);
     }
-    std::vector<std::wstring> names = levelsLeft > 0 ? SubkeyNamesOf(key) : std::vector<std::wstring>{};
-    std::vector<HKEY> children;
-    for (const std::wstring& name : names) children.push_back(OpenSubkeyItself(key, name));
-    uint32_t opened = 0;
-    for (const HKEY child : children) opened += child ? 1 : 0;
-    out.Number(opened);
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (!children[i]) {
-            Fail(L"cannot read the key " + names[i]);
-            continue;
-        }
-        out.Name(names[i]);
-        SaveKey(children[i], out, levelsLeft - 1);
-        RegCloseKey(children[i]);
+    std::vector<std::pair<std::wstring, HKEY>> children;
+    for (const std::wstring& name : levelsLeft > 0 ? SubkeyNamesOf(key) : std::vector<std::wstring>{}) {
+        if (const HKEY child = OpenSubkeyItself(key, name)) children.emplace_back(name, child);
+        else Fail(L"cannot read the key " + name);
+    }
+    out.Number(static_cast<uint32_t>(children.size()));
+    for (const auto& [name, child] : children) {
+        out.Name(name);
+        SaveKey(child, out, levelsLeft - 1);
+        RegCloseKey(child);
     }
 }
 
-bool IsLink(const std::vector<Value>& values) {
+bool IsLink(const std::vector<NamedValue>& values) {
     return values.size() == 1 && values[0].type == REG_LINK && values[0].name == L"SymbolicLinkValue";
 }
 
 void RestoreKey(HKEY parent, const std::wstring& name, Reader& in) {
-    std::vector<Value> values(in.Number());
-    for (Value& value : values) {
+    std::vector<NamedValue> values(in.Number());
+    for (NamedValue& value : values) {
         value.name = in.Name();
         value.type = in.Number();
         value.data = in.Bytes();
@@ -191,17 +167,10 @@ void RestoreKey(HKEY parent, const std::wstring& name, Reader& in) {
     else
         key = OpenKeyPath(parent, name, KeyWalk::Create);
     if (!key) Fail(L"cannot make the key " + name + L" again");
-    for (const Value& value : values)
+    for (const NamedValue& value : values)
         if (key && SetValue(key, value.name, value.type, value.data) != 0) Fail(L"cannot set " + name + L"|" + value.name);
     for (uint32_t count = in.Number(), i = 0; i < count && in.Ok(); ++i) RestoreKey(key, in.Name(), in);
     if (key) RegCloseKey(key);
-}
-
-// Restored where its parent opens; a key that cannot be made takes its saved subtree with it.
-void RestoreTreeAt(HKEY root, const std::wstring& path, Reader& in) {
-    const HKEY parent = OpenKeyPath(root, ParentOf(path), KeyWalk::Create);
-    RestoreKey(parent, LastNameOf(path), in);
-    if (parent) RegCloseKey(parent);
 }
 
 void SaveTree(const Place& place, Writer& out) {
@@ -223,7 +192,11 @@ void Clear(HKEY root, const std::wstring& path) {
 
 void RestoreTree(const Place& place, Reader& in) {
     Clear(place.root, place.path);
-    if (in.Number()) RestoreTreeAt(place.root, place.path, in);
+    if (!in.Number()) return;
+    // A key that cannot be made takes its saved subtree with it.
+    const HKEY parent = OpenKeyPath(place.root, ParentOf(place.path), KeyWalk::Create);
+    RestoreKey(parent, LastNameOf(place.path), in);
+    if (parent) RegCloseKey(parent);
 }
 
 void SaveEntries(const Place& place, Writer& out) {

@@ -81,7 +81,6 @@ struct ExactKey {
     bool exists = true;
 };
 
-
 struct Scenario {
     const char* name;
     // The program started, when not the program under test (a setup that runs it, say).

@@ -1,6 +1,7 @@
 #include "tests/support/RegistryLinks.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include <winternl.h>
@@ -79,6 +80,20 @@ std::vector<std::wstring> SubkeyNamesOf(HKEY key) {
         names.emplace_back(name, length);
     }
     return names;
+}
+
+std::vector<NamedValue> ValuesOf(HKEY key) {
+    std::vector<NamedValue> values;
+    std::vector<wchar_t> name(16384);
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = 16384, type = 0, size = 0;
+        if (RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        std::string data(size, '\0');
+        nameLength = 16384;
+        RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        values.push_back({std::wstring(name.data(), nameLength), type, data.substr(0, size)});
+    }
+    return values;
 }
 
 HKEY OpenSubkeyItself(HKEY parent, const std::wstring& name) { return OpenName(parent, name, KeyWalk::Open, true); }

@@ -15,6 +15,15 @@ std::string Utf8(const std::wstring& text);
 std::vector<std::wstring> SubkeyNamesOf(HKEY key);
 HKEY OpenSubkeyItself(HKEY parent, const std::wstring& name);
 
+// A key's values, each name in UTF-16 by its counted length (a 0 character kept), with its type
+// and stored bytes.
+struct NamedValue {
+    std::wstring name;
+    DWORD type = REG_NONE;
+    std::string data;
+};
+std::vector<NamedValue> ValuesOf(HKEY key);
+
 // Opens or creates a key path one name at a time, so that paths longer than the platform takes
 // in one call work, and names that hold a 0 character are taken whole; OpenItself opens the last name as itself, a link as the link. The caller
 // closes the key (nullptr when the walk failed).

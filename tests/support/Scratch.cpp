@@ -23,17 +23,7 @@ void RemoveTree(const std::string& path) {
 // Names in UTF-16 by their counted length (shown in UTF-8), so that no name the code page cannot
 // spell, or that holds a 0 character, hides from a comparison of states.
 void Collect(HKEY key, const std::string& path, std::map<std::string, RegValue>& values, int levelsLeft) {
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[16384];
-        DWORD nameLength = 16384;
-        DWORD type = 0, size = 0;
-        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-            break;
-        std::string data(size, '\0');
-        nameLength = 16384;
-        RegEnumValueW(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-        values[path + "|" + Utf8(std::wstring(name, nameLength))] = {type, data.substr(0, size)};
-    }
+    for (const NamedValue& value : ValuesOf(key)) values[path + "|" + Utf8(value.name)] = {value.type, value.data};
     if (levelsLeft == 0) return;
     for (const std::wstring& subkey : SubkeyNamesOf(key)) {
         // A link is taken as itself (its target value), never followed: links can loop.

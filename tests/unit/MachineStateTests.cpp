@@ -2,13 +2,13 @@
 // tests have changed it, whatever shape it had, and nothing a link points at is touched.
 #include <windows.h>
 
-#include <cctype>
 #include <functional>
 #include <map>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "platform/text/Text.h"
 #include "tests/support/RegistryLinks.h"
 #include "tests/support/Scratch.h"
 
@@ -51,9 +51,9 @@ Machine Now() {
             folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY)};
 }
 
-bool IsTheirs(std::string name) {
-    for (char& c : name) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    return name.find("TARNQUILL") != std::string::npos || name.rfind("TQOTHER", 0) == 0;
+bool IsTheirs(const std::string& name) {
+    const std::string upper = AsciiUpper(name);
+    return upper.find("TARNQUILL") != std::string::npos || upper.rfind("TQOTHER", 0) == 0;
 }
 
 // What the tests clear before their runs; another program's key stays.
