@@ -96,8 +96,20 @@ static void RestrictDllSearch() {
     if (restrict) restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
+// After a stack overflow the fault handler runs on what is left of the stack, a page or so,
+// unless more is kept for it: enough for the report to start the thread that shows its box.
+// Looked up: older systems lack the call.
+static void ReserveStackForFaultReport() {
+    using SetThreadStackGuaranteeCall = BOOL(WINAPI*)(ULONG*);
+    const auto reserve = reinterpret_cast<SetThreadStackGuaranteeCall>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetThreadStackGuarantee")));
+    ULONG bytes = 64 * 1024;
+    if (reserve) reserve(&bytes);
+}
+
 void StartUp() {
     RestrictDllSearch();
+    ReserveStackForFaultReport();
     InstallLastResort();
     SetUpFailureReport();
     RecordLeadBytes();

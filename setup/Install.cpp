@@ -51,7 +51,7 @@ void RemovePluginEdition(const std::string& playerFolder) {
 void CopyCompanionPlugin(const std::string& playerFolder) {
     if (FilePresent(PluginPath(playerFolder, CompanionPlugin)))
         WaitWhilePlayerRuns(CopyWaitNotice, InstallCaption);
-    if (!CopyFileOver(CompanionPlugin, PluginPath(playerFolder, CompanionPlugin))) {
+    if (!ReplaceWithCopy(CompanionPlugin, PluginPath(playerFolder, CompanionPlugin))) {
         const std::string text = std::string(CopyFailedText) + SupportAddress;
         MessageBoxA(nullptr, text.c_str(), InstallCaption, MB_OK | MB_ICONERROR);
     }

@@ -24,5 +24,5 @@ std::string PlayerPathFromCommand(const std::string& command) {
 }
 
 std::string PluginPath(const std::string& playerFolder, const char* fileName) {
-    return playerFolder + "\\Plugins\\" + fileName;
+    return JoinPath(playerFolder, std::string("Plugins\\") + fileName);
 }

@@ -16,5 +16,5 @@ void PruneUninstallEntries(TRegIniFile& registry);
 // The player's path cut out of the shell's Play command.
 std::string PlayerPathFromCommand(const std::string& command);
 
-// player folder + "\Plugins\" + file name, by plain concatenation.
+// The file in the player folder's Plugins folder; a root folder ("\\", "C:\\") adds no separator.
 std::string PluginPath(const std::string& playerFolder, const char* fileName);

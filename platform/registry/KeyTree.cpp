@@ -2,6 +2,8 @@
 
 #include <winternl.h>
 
+#include "platform/Native.h"
+
 namespace {
 // The registry's own limit on nesting; no real tree is deeper, and the stack stays small.
 constexpr int MaxLevels = 512;
@@ -34,14 +36,6 @@ DWORD SubkeyCount(HKEY key) {
                             nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS
                ? count
                : 0;
-}
-
-// The native calls take counted names and handles; looked up at run time, so that the program
-// imports nothing beyond the Win32 libraries.
-template <class Call>
-Call NativeCall(const char* name) {
-    return reinterpret_cast<Call>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name)));
 }
 
 // RegDeleteKey resolves its name again and follows a link there; this deletes the very key

@@ -1,12 +1,16 @@
 #pragma once
-// File operations report through their result and never raise.
+// File operations report through their result and never raise. They act on the name they are
+// given: a link found there is removed or replaced as the link, never written through.
 #include <string>
 
 // True for an existing file (not a folder) whose last-write time converts to a DOS date.
 bool FilePresent(const std::string& path);
-// True when the platform deleted the file.
+// True when the platform removed the name. A read-only, hidden or system attribute does not stand
+// in the way; a file that lives on under another name keeps its attributes. A folder stays.
 bool RemoveFile(const std::string& path);
 // True when the file is not there because it, or the folder it would be in, does not exist.
 bool PathAbsent(const std::string& path);
-// Copies, overwriting an existing target; true on success.
-bool CopyFileOver(const std::string& source, const std::string& target);
+// Puts a copy of the source, with no attribute of the source's, in the target's place: written to
+// a new file beside the target, then moved over the target's name. True on success; otherwise the
+// target is as it was and no new file is left behind.
+bool ReplaceWithCopy(const std::string& source, const std::string& target);

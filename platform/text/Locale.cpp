@@ -3,19 +3,17 @@
 
 #include "platform/text/Text.h"
 
-namespace {
-LeadByteSet recordedLeadBytes;
-}
-
 std::string LocaleUpper(const std::string& text) {
     std::string upper = text;
     if (!upper.empty()) CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
     return upper;
 }
 
+// The texts were made in the system's ANSI code page; without the flag the comparison would read
+// them in the code page of the user's locale, which may be another.
 int LocaleCompareNoCase(const std::string& a, const std::string& b) {
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                          b.data(), static_cast<int>(b.size())) -
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE | LOCALE_USE_CP_ACP, a.data(),
+                          static_cast<int>(a.size()), b.data(), static_cast<int>(b.size())) -
            2;
 }
 
@@ -52,10 +50,7 @@ std::optional<std::string> AnsiTextOf(const std::wstring& text, unsigned codePag
 std::optional<std::string> AnsiTextOf(const std::wstring& text) { return AnsiTextOf(text, GetACP()); }
 
 void RecordLeadBytes() {
-    recordedLeadBytes = LeadByteSet{};
     CPINFO info{};
-    if (GetSystemMetrics(SM_DBCSENABLED) != 0 && GetCPInfo(CP_ACP, &info))
-        recordedLeadBytes = LeadByteSet::FromRanges(info.LeadByte, MAX_LEADBYTES);
+    const bool doubleByte = GetSystemMetrics(SM_DBCSENABLED) != 0 && GetCPInfo(CP_ACP, &info);
+    UseLeadBytes(doubleByte ? LeadByteSet::FromRanges(info.LeadByte, MAX_LEADBYTES) : LeadByteSet{});
 }
-
-std::string DirectoryOf(const std::string& path) { return DirectoryOf(path, recordedLeadBytes); }

@@ -43,6 +43,8 @@ LeadByteSet LeadByteSet::FromRanges(const unsigned char* ranges, int rangeBytes)
 }
 
 namespace {
+LeadByteSet recordedLeadBytes;
+
 // Marks which bytes of the path are the second byte of a double-byte character.
 std::string TrailMarks(const std::string& path, const LeadByteSet& leadBytes) {
     std::string trail(path.size(), 0);
@@ -65,4 +67,18 @@ std::string DirectoryOf(const std::string& path, const LeadByteSet& leadBytes) {
         if (!rootSeparator) --i;
     }
     return SubText(path, 1, i);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& below, const LeadByteSet& leadBytes) {
+    const bool endsInSeparator =
+        !folder.empty() && folder.back() == '\\' && !TrailMarks(folder, leadBytes).back();
+    return folder + (endsInSeparator ? "" : "\\") + below;
+}
+
+void UseLeadBytes(const LeadByteSet& leadBytes) { recordedLeadBytes = leadBytes; }
+
+std::string DirectoryOf(const std::string& path) { return DirectoryOf(path, recordedLeadBytes); }
+
+std::string JoinPath(const std::string& folder, const std::string& below) {
+    return JoinPath(folder, below, recordedLeadBytes);
 }

@@ -33,5 +33,12 @@ struct LeadByteSet {
 std::string DirectoryOf(const std::string& path, const LeadByteSet& leadBytes);
 std::string DirectoryOf(const std::string& path);
 
-// Records the ANSI code page's lead bytes once at start-up; DirectoryOf(path) uses them.
+// A folder and a path below it with one backslash between them: a folder that ends in one (a
+// root) adds none, so that "\" and "C:\" never become a network path or a doubled separator.
+std::string JoinPath(const std::string& folder, const std::string& below, const LeadByteSet& leadBytes);
+std::string JoinPath(const std::string& folder, const std::string& below);
+
+// The ANSI code page's lead bytes, which the forms above without a set use: none until set.
+void UseLeadBytes(const LeadByteSet& leadBytes);
+// Records the ANSI code page's lead bytes once at start-up.
 void RecordLeadBytes();

@@ -67,7 +67,9 @@ set /a passed=0, failed=0
 for %%s in (%SETUPS%) do call :setup %%s
 echo not checked by the bundle: deletion_rights ^(reads the rights asked from Wine's trace; on Windows the
 echo   access-list case of Hostile.PruningReachesNothingBeyondTheList checks them^), signing ^(needs the
-echo   signing tools of the test command^), reproducible_build ^(compares two builds of the sources^)
+echo   signing tools of the test command^), reproducible_build ^(compares two builds of the sources^),
+echo   code_page_1252_user_1251 ^(a user's locale whose code page is not the system's, which the test
+echo   command sets for the test program from its Unix locale; on Windows it is the machine's own^)
 
 echo run-tests: putting the machine back
 "%STATE_TOOL%" restore "%STATE%"
@@ -108,7 +110,7 @@ set "MULTI_BYTE="
 for %%m in (932 936 949 950 65001) do if "%ACP%"=="%%m" set "MULTI_BYTE=1"
 if defined MULTI_BYTE (
     set "TQ_CODE_PAGE=%ACP%"
-    call :run %SETUP%.code_page_%ACP% "%TESTS%\hostile_tests.exe" --gtest_filter=Hostile.PruningInAMultiByteCodePage
+    call :run %SETUP%.code_page_%ACP% "%TESTS%\hostile_tests.exe" --gtest_filter=Hostile.PruningInOtherCodePages
     set "TQ_CODE_PAGE="
 ) else (
     echo not checked in %SETUP%: the pruning in a multi-byte ANSI code page, since this machine's is %ACP%

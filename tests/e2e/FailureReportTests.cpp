@@ -22,9 +22,10 @@ struct FailureCase {
 
 constexpr char Hex[] = "[0-9A-F]{8,16}";
 
-// 32-bit code under Wine runs under user emulation here, which hands the program other fault
-// codes (a null write arrives as an illegal instruction); Windows reports them as they are.
-const bool FaithfulFaultCodes = sizeof(void*) == 8 || !UnderWine();
+// Where 32-bit code runs under user emulation, the program is handed other fault codes (a null
+// write arrives as an illegal instruction); a processor, and Windows, report them as they are.
+const std::optional<std::string> Emulator = sizeof(void*) == 8 ? std::nullopt : ThirtyTwoBitEmulator();
+const bool FaithfulFaultCodes = !Emulator;
 
 std::string Expand(const char* pattern) {
     return std::regex_replace(pattern, std::regex("HEX"), Hex);
@@ -101,10 +102,11 @@ TEST(FailureReport, EachFailureEndsInOneBoxAndItsExitCode) {
     }
     if (!FaithfulFaultCodes) {
         const char* setup = std::getenv("TQ_SETUP") ? std::getenv("TQ_SETUP") : "this setup";
-        std::printf("%s: fault classes checked on the 64-bit build only; the 32-bit emulation here does not "
-                    "report processor faults faithfully.\n  checked for one box and its exit code only:%s\n"
+        std::printf("%s: fault classes checked on the 64-bit build only; 32-bit code here runs under user "
+                    "emulation (%s, through binfmt_misc), which does not report processor faults faithfully.\n"
+                    "  checked for one box and its exit code only:%s\n"
                     "  not checked at all (the emulation ends the program before any handler runs):%s\n",
-                    setup, classless.c_str(), unchecked.c_str());
+                    setup, Emulator->c_str(), classless.c_str(), unchecked.c_str());
     }
 }
 

@@ -138,30 +138,74 @@ TEST(Hostile, TenThousandUninstallEntries) {
     Hostile(crowd);
 }
 
+// Whatever an unprivileged user left in the Plugins folder: the elevated program replaces or
+// removes the names it owns and writes through none of them; attributes trap nobody.
 TEST(Hostile, FilesInTheWay) {
     const std::vector<RegEntry> registered = {GeneralPresent(), PlayCommand(QuotedPlayer)};
+    const std::vector<RegEntry> installed = {WinampPath(Sz(Player))};
     const FileEntry pluginsFile = {"{dir}\\Odd\\Plugins", "not a folder"};
-    Hostile({.name = "a Plugins folder that is a file, on install",
-             .before = {GeneralPresent(), PlayCommand("{dir}\\Odd\\winamp.exe")}, .filesBefore = {pluginsFile},
-             .foldersBefore = {"{dir}\\Odd"}, .tail = " /install", .boxes = {says::CopyFailed},
-             .filesAfter = {pluginsFile}});
-    Hostile({.name = "a Plugins folder that is a file, on uninstall",
-             .before = {Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", Sz("{dir}\\Odd\\winamp.exe"))},
-             .filesBefore = {pluginsFile}, .foldersBefore = {"{dir}\\Odd"}, .tail = " /uninstall", .boxes = {},
-             .filesAfter = {pluginsFile}});
-    Hostile({.name = "a read-only plug-in edition stays, the copy goes on", .before = registered,
-             .filesBefore = {{Edition, "old edition"}}, .tail = " /install", .answers = {"ok"},
-             .readOnlyFiles = {Edition}, .boxes = {says::EditionFound},
-             .filesAfter = {{Edition, "old edition"}, {Companion, NewPlugin}}});
-    Hostile({.name = "a locked companion plug-in cannot be overwritten", .before = registered,
-             .filesBefore = {{Companion, "old companion"}}, .tail = " /install", .heldFile = Companion,
-             .boxes = {says::CopyFailed}, .filesAfter = {{Companion, "old companion"}}});
-    Hostile({.name = "a missing working-folder plug-in", .before = registered,
-             .filesBefore = {{"{wd}\\gen_zorv.dll", std::nullopt}}, .tail = " /install", .boxes = {says::CopyFailed},
-             .filesAfter = {{Companion, std::nullopt}}});
-    Hostile({.name = "a locked plug-in edition", .before = registered, .filesBefore = {{Edition, "old edition"}},
-             .tail = " /install", .answers = {"ok"}, .heldFile = Edition, .boxes = {says::EditionFound},
-             .filesAfter = {{Edition, "old edition"}, {Companion, NewPlugin}}});
+    const FileEntry library = {SharedLibrary, "another program's library", 0};
+    const FileEntry readOnlyLibrary = {SharedLibrary, "another program's library", FILE_ATTRIBUTE_READONLY};
+    const FileEntry newPlugin = {Companion, NewPlugin, 0};
+    const FileEntry noCompanion = {Companion, std::nullopt};
+    const FileEntry noEdition = {Edition, std::nullopt};
+    const std::vector<std::string> none;
+    const Scenario cases[] = {
+        {.name = "a Plugins folder that is a file, on install",
+         .before = {GeneralPresent(), PlayCommand("{dir}\\Odd\\winamp.exe")}, .filesBefore = {pluginsFile},
+         .foldersBefore = {"{dir}\\Odd"}, .tail = " /install", .boxes = {says::CopyFailed},
+         .filesAfter = {pluginsFile}},
+        {.name = "a Plugins folder that is a file, on uninstall",
+         .before = {WinampPath(Sz("{dir}\\Odd\\winamp.exe"))}, .filesBefore = {pluginsFile},
+         .foldersBefore = {"{dir}\\Odd"}, .tail = " /uninstall", .boxes = none, .filesAfter = {pluginsFile}},
+        {.name = "a read-only plug-in edition goes, the copy follows", .before = registered,
+         .filesBefore = {{Edition, "old edition", FILE_ATTRIBUTE_READONLY}}, .tail = " /install", .answers = {"ok"},
+         .boxes = {says::EditionFound}, .filesAfter = {noEdition, newPlugin}},
+        {.name = "a locked companion plug-in cannot be overwritten, and nothing is left beside it",
+         .before = registered, .filesBefore = {{Companion, "old companion"}}, .tail = " /install",
+         .heldFile = Companion, .boxes = {says::CopyFailed}, .filesAfter = {{Companion, "old companion"}}},
+        {.name = "a missing working-folder plug-in", .before = registered,
+         .filesBefore = {{"{wd}\\gen_zorv.dll", std::nullopt}}, .tail = " /install", .boxes = {says::CopyFailed},
+         .filesAfter = {noCompanion}},
+        {.name = "a locked plug-in edition", .before = registered, .filesBefore = {{Edition, "old edition"}},
+         .tail = " /install", .answers = {"ok"}, .heldFile = Edition, .boxes = {says::EditionFound},
+         .filesAfter = {{Edition, "old edition"}, newPlugin}},
+        {.name = "a read-only working-folder plug-in gives a writable copy", .before = registered,
+         .filesBefore = {{"{wd}\\gen_zorv.dll", NewPlugin, FILE_ATTRIBUTE_READONLY}}, .tail = " /install",
+         .boxes = none, .filesAfter = {newPlugin}},
+        {.name = "a read-only companion plug-in is replaced", .before = registered,
+         .filesBefore = {{Companion, "old companion", FILE_ATTRIBUTE_READONLY}}, .tail = " /install", .boxes = none,
+         .filesAfter = {newPlugin}},
+        {.name = "a hidden system companion plug-in is replaced", .before = registered,
+         .filesBefore = {{Companion, "old companion", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}},
+         .tail = " /install", .boxes = none, .filesAfter = {newPlugin}},
+        {.name = "a hard link in the companion's place is replaced, its file untouched", .before = registered,
+         .filesBefore = {library}, .tail = " /install", .fileLinks = {{Companion, SharedLibrary, FileLinkKind::Hard}},
+         .boxes = none, .filesAfter = {newPlugin, library}},
+        {.name = "a read-only hard link in the companion's place: its file keeps its attribute", .before = registered,
+         .filesBefore = {readOnlyLibrary}, .tail = " /install",
+         .fileLinks = {{Companion, SharedLibrary, FileLinkKind::Hard}}, .boxes = none,
+         .filesAfter = {newPlugin, readOnlyLibrary}},
+        {.name = "a symbolic link in the companion's place is replaced, its target untouched", .before = registered,
+         .filesBefore = {library}, .tail = " /install",
+         .fileLinks = {{Companion, SharedLibrary, FileLinkKind::Symbolic}}, .boxes = none,
+         .filesAfter = {newPlugin, library}},
+        {.name = "a symbolic link in the companion's place to a file that is not there", .before = registered,
+         .tail = " /install", .fileLinks = {{Companion, "{dir}\\Shared\\planted.dll", FileLinkKind::Symbolic}},
+         .boxes = none, .filesAfter = {newPlugin, {"{dir}\\Shared\\planted.dll", std::nullopt}}},
+        {.name = "a read-only hard link in the edition's place goes, its file untouched", .before = registered,
+         .filesBefore = {readOnlyLibrary}, .tail = " /install", .answers = {"ok"},
+         .fileLinks = {{Edition, SharedLibrary, FileLinkKind::Hard}}, .boxes = {says::EditionFound},
+         .filesAfter = {noEdition, newPlugin, readOnlyLibrary}},
+        {.name = "a read-only companion plug-in is deleted on uninstall without a box", .before = installed,
+         .filesBefore = {{Companion, "plug-in", FILE_ATTRIBUTE_READONLY}}, .tail = " /uninstall", .boxes = none,
+         .filesAfter = {noCompanion}},
+        {.name = "a read-only hard link in the plug-in's place goes on uninstall, its file untouched",
+         .before = installed, .filesBefore = {readOnlyLibrary}, .tail = " /uninstall",
+         .fileLinks = {{Companion, SharedLibrary, FileLinkKind::Hard}}, .boxes = none,
+         .filesAfter = {noCompanion, readOnlyLibrary}},
+    };
+    for (const Scenario& scenario : cases) Hostile(scenario);
 }
 
 TEST(Hostile, WinampComesAndGoesBetweenTheWaits) {
@@ -250,32 +294,55 @@ TEST(Hostile, PruningReachesNothingBeyondTheList) {
 
 struct CodePageCase {
     UINT codePage;
+    UINT userCodePage;    // the one of the user's locale, where it differs from the system's; else 0
     const char* newest;   // a product entry named in the code page's own characters: sorts last
     const char* subkey;   // a subkey of an older entry, likewise
     const char* foreign;  // another program's entry
+    const char* older;    // a product entry that sorts last only when read in the user's code page
 };
 
-// Wine takes a process's code page from its Unix locale, which a Windows parent cannot set for
-// its child: the code-page tests run this whole test program under each locale, and say which.
-TEST(Hostile, PruningInAMultiByteCodePage) {
+UINT UserLocaleCodePage() {
+    char digits[8] = "";
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, digits, sizeof digits);
+    return static_cast<UINT>(std::atoi(digits));
+}
+
+// Wine takes a process's code pages from its Unix locale (the user's from LC_MESSAGES), which a
+// Windows parent cannot set for its child: the code-page tests run this whole test program under
+// each locale, and say which.
+TEST(Hostile, PruningInOtherCodePages) {
     const char* expected = std::getenv("TQ_CODE_PAGE");
-    if (!expected) GTEST_SKIP() << "needs a multi-byte locale: run by the code-page tests (TQ_CODE_PAGE set)";
+    if (!expected) GTEST_SKIP() << "needs another locale: run by the code-page tests (TQ_CODE_PAGE set)";
     ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected))) << "the locale did not reach this process";
+    const char* user = std::getenv("TQ_USER_CODE_PAGE");
+    const UINT userCodePage = user ? static_cast<UINT>(std::atoi(user)) : 0;
+    if (userCodePage) {
+        ASSERT_EQ(UserLocaleCodePage(), userCodePage) << "the user's locale did not reach this process";
+    }
     const CodePageCase cases[] = {
-        {932, "Tarnquill 日本語版", "設定", "他社のプログラム"},
-        {949, "Tarnquill 한국어판", "설정", "다른 프로그램"},
-        {936, "Tarnquill 中文版", "设置", "其他程序"},
-        {65001, "Tarnquill हिन्दी संस्करण", "सेटिंग", "अन्य प्रोग्राम"},
+        {932, 0, "Tarnquill 日本語版", "設定", "他社のプログラム", nullptr},
+        {949, 0, "Tarnquill 한국어판", "설정", "다른 프로그램", nullptr},
+        {936, 0, "Tarnquill 中文版", "设置", "其他程序", nullptr},
+        {65001, 0, "Tarnquill हिन्दी संस्करण", "सेटिंग", "अन्य प्रोग्राम", nullptr},
+        // Code page 1251 reads the byte of Ö as a Cyrillic letter, which sorts after Z.
+        {1252, 1251, "Tarnquill Z", "Einstellungen", "Anderes Programm", "Tarnquill Ö"},
     };
-    const auto c = std::find_if(std::begin(cases), std::end(cases), [](const CodePageCase& c) { return c.codePage == GetACP(); });
-    ASSERT_NE(c, std::end(cases)) << "no case for code page " << GetACP();
-    std::printf("pruning checked in code page %u\n", c->codePage);
-    Hostile({.name = "a multi-byte code page", .before = {GeneralPresent(), Entry("Tarnquill 1.0"), Entry("TARNQUILL 0.9")},
-             .tail = " /install",
-             .exactKeysBefore = {{EntryKey(c->newest)}, {Below("Tarnquill 1.0", c->subkey)},
-                                 {Below("TARNQUILL 0.9", std::string(c->subkey) + "\\" + c->subkey)},
-                                 {EntryKey(c->foreign)}},
-             .exactKeysAfter = {Gone(EntryKey("Tarnquill 1.0")), Gone(EntryKey("TARNQUILL 0.9")),
-                                Stays(EntryKey(c->newest)), Stays(EntryKey(c->foreign))}});
+    const auto c = std::find_if(std::begin(cases), std::end(cases), [&](const CodePageCase& c) {
+        return c.codePage == GetACP() && c.userCodePage == userCodePage;
+    });
+    ASSERT_NE(c, std::end(cases)) << "no case for code page " << GetACP() << ", user's " << userCodePage;
+    std::printf("pruning checked in code page %u, the user's locale's %u\n", c->codePage, UserLocaleCodePage());
+    Scenario scenario{.name = "another code page", .before = {GeneralPresent(), Entry("Tarnquill 1.0"), Entry("TARNQUILL 0.9")},
+                      .tail = " /install",
+                      .exactKeysBefore = {{EntryKey(c->newest)}, {Below("Tarnquill 1.0", c->subkey)},
+                                          {Below("TARNQUILL 0.9", std::string(c->subkey) + "\\" + c->subkey)},
+                                          {EntryKey(c->foreign)}},
+                      .exactKeysAfter = {Gone(EntryKey("Tarnquill 1.0")), Gone(EntryKey("TARNQUILL 0.9")),
+                                         Stays(EntryKey(c->newest)), Stays(EntryKey(c->foreign))}};
+    if (c->older) {
+        scenario.exactKeysBefore.push_back({EntryKey(c->older)});
+        scenario.exactKeysAfter.push_back(Gone(EntryKey(c->older)));
+    }
+    Hostile(scenario);
 }
 }  // namespace

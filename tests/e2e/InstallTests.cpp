@@ -60,8 +60,16 @@ TEST(Install, ThePlayerIsFoundThroughThePlayCommand) {
         {"a player at a drive root", {PlayCommand("C:\\winamp.exe \"%1\"")}, "C:\\winamp.exe",
          "C:\\Plugins\\gen_zorv.dll", {}},
     };
-    MakeFolder("C:\\Plugins");
-    for (const CommandCase& c : cases) {
+    std::vector<CommandCase> checked(std::begin(cases), std::end(cases));
+    const std::optional<std::string> rootPlugins = CurrentRootPlugins();
+    if (rootPlugins)
+        checked.push_back({"a player at the current drive's root, named without a letter: no network path",
+                           {PlayCommand("\"\\winamp.exe\" \"%1\"")}, "\\winamp.exe", *rootPlugins + "\\gen_zorv.dll", {}});
+    else
+        SayRootPluginsUnchecked();
+    for (const std::string& folder : {std::string("C:\\Plugins"), rootPlugins.value_or("C:\\Plugins")})
+        MakeFolder(folder);
+    for (const CommandCase& c : checked) {
         Scenario scenario{.name = c.name, .tail = " /install", .boxes = c.boxes};
         scenario.before = c.commands;
         scenario.before.push_back(GeneralPresent());
@@ -69,7 +77,8 @@ TEST(Install, ThePlayerIsFoundThroughThePlayCommand) {
         if (!c.companion.empty()) scenario.filesAfter = {{c.companion, NewPlugin}};
         Check(scenario);
     }
-    RemoveDirectoryA("C:\\Plugins");
+    for (const std::string& folder : {std::string("C:\\Plugins"), rootPlugins.value_or("C:\\Plugins")})
+        RemoveDirectoryA(folder.c_str());
 }
 
 TEST(Install, NoPlayerRegistered) {

@@ -1,6 +1,7 @@
 #include "tests/e2e/Scenario.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -88,19 +89,26 @@ void Verify(const RegEntry& entry, const std::string& dir, const std::string& wd
 
 constexpr char OtherPlugin[] = "gen_other.dll";
 const char* const PluginFolders[] = {"Winamp\\Plugins", "Player\\Plugins"};
+constexpr char SharedFolder[] = "Shared";
+
+bool IsProductFile(const std::string& folder, const std::string& file) {
+    return folder != SharedFolder && (file == "gen_zorv.dll" || file == "gen_wibt.dll");
+}
 
 // Everything around the product that is not the product's: other programs' uninstall entries,
-// other autostart values, other plug-ins.
+// other autostart values, other plug-ins and files (bytes and protection), anything new beside them.
 std::map<std::string, RegValue> ForeignState(const ScratchFolder& scratch) {
     std::map<std::string, RegValue> state = Snapshot(HKEY_LOCAL_MACHINE, UninstallKey);
     std::erase_if(state, [](const auto& item) { return AsciiUpper(item.first).rfind("\\TARNQUILL", 0) == 0; });
     for (auto& [name, value] : Snapshot(HKEY_LOCAL_MACHINE, VictimKey)) state["Victim" + name] = value;
     for (auto& [name, value] : Snapshot(HKEY_CURRENT_USER, RunKey))
         if (name != "|Tarnquill") state["Run" + name] = value;
-    for (const char* folder : PluginFolders)
+    for (const std::string folder : {PluginFolders[0], PluginFolders[1], SharedFolder})
         for (const std::string& file : FolderEntries(scratch / folder))
-            if (file != "gen_zorv.dll" && file != "gen_wibt.dll")
-                state[std::string(folder) + "\\" + file] = {REG_NONE, ReadFileText(scratch / folder + "\\" + file).value_or("(folder)")};
+            if (!IsProductFile(folder, file)) {
+                const std::string path = scratch / folder + "\\" + file;
+                state[folder + "\\" + file] = {ProtectionOf(path), ReadFileText(path).value_or("(folder)")};
+            }
     return state;
 }
 
@@ -143,6 +151,22 @@ std::vector<std::string> Expanded(const std::vector<std::string>& boxes, const s
 }
 }  // namespace
 
+// The working folder is made in the scratch folder, below the temporary folder.
+std::optional<std::string> CurrentRootPlugins() {
+    char temp[MAX_PATH], system[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    GetSystemDirectoryA(system, MAX_PATH);
+    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, temp, 2, system, 2) != CSTR_EQUAL) return std::nullopt;
+    return std::string(temp, 2) + "\\Plugins";
+}
+
+void SayRootPluginsUnchecked() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::printf("not checked: a player in the current drive's root, since the working folder (%s) is not on the "
+                "system drive, whose Plugins folder the tests may use\n", temp);
+}
+
 RegEntry Key(HKEY root, const std::string& key) { return {root, key, "(key)", RegValue{}}; }
 RegEntry NoKey(HKEY root, const std::string& key) { return {root, key, "(key)", std::nullopt}; }
 RegEntry Value(HKEY root, const std::string& key, const std::string& name, const RegValue& value) {
@@ -168,7 +192,7 @@ ScenarioResult Check(const Scenario& scenario) {
     const std::string wd = scratch / "setup";
     MakeFolder(wd);
     WriteFileText(wd + "\\gen_zorv.dll", NewPlugin);
-    for (const std::string folder : {"Winamp", "Winamp\\Plugins", "Player", "Player\\Plugins"})
+    for (const std::string folder : {"Winamp", "Winamp\\Plugins", "Player", "Player\\Plugins", "Shared"})
         MakeFolder(scratch / folder);
     for (const char* folder : PluginFolders) WriteFileText(scratch / folder + "\\" + OtherPlugin, "another plug-in");
     SetValue(HKEY_CURRENT_USER, RunKey, "TqOtherProgram", Sz("other.exe"));
@@ -177,9 +201,14 @@ ScenarioResult Check(const Scenario& scenario) {
         const std::string path = Replaced(file.path, dir, wd);
         if (file.content) WriteFileText(path, *file.content);
         else DeleteFileA(path.c_str());
+        if (file.protection) {
+            SetFileAttributesA(path.c_str(), *file.protection ? *file.protection : FILE_ATTRIBUTE_NORMAL);
+            EXPECT_EQ(ProtectionOf(path), *file.protection) << scenario.name << ": set-up of " << path;
+        }
     }
-    for (const std::string& file : scenario.readOnlyFiles)
-        SetFileAttributesA(Replaced(file, dir, wd).c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const FileLink& link : scenario.fileLinks)
+        EXPECT_TRUE(MakeFileLink(Replaced(link.path, dir, wd), Replaced(link.target, dir, wd), link.kind))
+            << scenario.name << ": set-up of the link " << link.path;
     for (const RegEntry& entry : scenario.before) Apply(entry, dir, wd);
     for (const ExactKey& key : scenario.exactKeysBefore) MakeKeyW(HKEY_LOCAL_MACHINE, key.path);
     for (const LinkEntry& link : scenario.links) MakeLink(HKEY_LOCAL_MACHINE, link.path, HKEY_LOCAL_MACHINE, link.target);
@@ -220,8 +249,13 @@ ScenarioResult Check(const Scenario& scenario) {
                                                    << "\n  expected: " << expected[i];
     EXPECT_EQ(outcome.exitCode, scenario.exitCode) << scenario.name;
     for (const RegEntry& entry : scenario.after) Verify(entry, dir, wd, scenario.name);
-    for (const FileEntry& file : scenario.filesAfter)
-        EXPECT_EQ(ReadFileText(Replaced(file.path, dir, wd)), file.content) << scenario.name << ": " << file.path;
+    for (const FileEntry& file : scenario.filesAfter) {
+        const std::string path = Replaced(file.path, dir, wd);
+        EXPECT_EQ(ReadFileText(path), file.content) << scenario.name << ": " << file.path;
+        if (file.protection) {
+            EXPECT_EQ(ProtectionOf(path), *file.protection) << scenario.name << ": attributes of " << file.path;
+        }
+    }
     if (scenario.productEntriesAfter >= 0) {
         int entries = 0;
         for (const std::string& entry : SubkeyNames(HKEY_LOCAL_MACHINE, UninstallKey))
@@ -230,6 +264,8 @@ ScenarioResult Check(const Scenario& scenario) {
     }
     for (const ExactKey& key : scenario.exactKeysAfter)
         EXPECT_EQ(KeyItselfExists(HKEY_LOCAL_MACHINE, key.path), key.exists) << scenario.name << ": key " << key.path;
+    for (const FileLink& link : scenario.fileLinks)
+        if (link.kind == FileLinkKind::Symbolic) RemoveSymbolicLink(Replaced(link.path, dir, wd));
     ClearScenarioPlaces(scenario);
     return result;
 }

@@ -66,6 +66,15 @@ struct RunBefore {
 struct FileEntry {
     std::string path;                    // with {dir} / {wd}
     std::optional<std::string> content;  // nullopt: absent
+    std::optional<DWORD> protection;     // read-only, hidden, system: set before, checked after
+};
+
+// A link in the file system, made once the files are in place: a second name for a file, or a
+// symbolic link (which need not lead anywhere).
+struct FileLink {
+    std::string path;
+    std::string target;
+    FileLinkKind kind;
 };
 
 // A registry link below HKEY_LOCAL_MACHINE, made before the run.
@@ -93,7 +102,7 @@ struct Scenario {
     std::string tail;
     std::vector<std::string> answers;
     std::string heldFile;
-    std::vector<std::string> readOnlyFiles;
+    std::vector<FileLink> fileLinks;
     std::vector<LinkEntry> links;
     std::vector<ExactKey> exactKeysBefore;
     // Keys below HKEY_LOCAL_MACHINE whose access lists grant only what deleting a tree needs.
@@ -137,6 +146,14 @@ inline const std::string Companion = "{dir}\\Winamp\\Plugins\\gen_zorv.dll";
 inline const std::string Edition = "{dir}\\Winamp\\Plugins\\gen_wibt.dll";
 inline const std::string Player = "{dir}\\Winamp\\winamp.exe";
 inline const std::string QuotedPlayer = "\"" + Player + "\" \"%1\"";
+// The Plugins folder in the root of the working folder's drive, where a player named from the root
+// without a drive letter keeps its plug-ins. Only on the system drive, whose C:\Plugins the tests
+// own (and a bundle run saves); elsewhere it may be a user's, and it is nothing.
+std::optional<std::string> CurrentRootPlugins();
+// Says once why the cases of a player in the current drive's root were not checked.
+void SayRootPluginsUnchecked();
+// Another program's library, which a link in a Plugins folder may lead to; it must stay as it is.
+inline const std::string SharedLibrary = "{dir}\\Shared\\shared.dll";
 
 RegEntry Key(HKEY root, const std::string& key);
 RegEntry Value(HKEY root, const std::string& key, const std::string& name, const RegValue& value);

@@ -5,6 +5,9 @@
 
 namespace {
 constexpr char DefaultCompanion[] = "C:\\PROGRAM FILES\\WINAMP\\Plugins\\gen_zorv.dll";
+// Where a player in the root of the current drive keeps it.
+const std::optional<std::string> RootPlugins = CurrentRootPlugins();
+const std::string RootCompanion = RootPlugins.value_or("") + "\\gen_zorv.dll";
 
 RegEntry Option(const char* name, const std::string& text) { return Value(HKEY_CURRENT_USER, OptionsKey, name, Sz(text)); }
 RegEntry RunValue(const char* name, const std::string& text) { return Value(HKEY_CURRENT_USER, RunKey, name, Sz(text)); }
@@ -31,10 +34,10 @@ TEST(Uninstall, RemovesTheMarksAndThePlugIn) {
          .filesBefore = {{Companion, "plug-in"}}, .tail = " /uninstall", .answers = {"retry", "release+retry"},
          .heldFile = Companion, .boxes = {says::DeletionFailed, says::DeletionFailed}, .after = Uninstalled,
          .filesAfter = {{Companion, std::nullopt}}},
-        {.name = "locked: Cancel keeps the file, the registry changes stay", .before = Installed(Player),
-         .filesBefore = {{Companion, "plug-in"}}, .tail = " /uninstall", .answers = {"cancel"},
-         .heldFile = Companion, .boxes = {says::DeletionFailed}, .after = Uninstalled,
-         .filesAfter = {{Companion, "plug-in"}}},
+        {.name = "locked: Cancel keeps the file as it was, read-only too; the registry changes stay",
+         .before = Installed(Player), .filesBefore = {{Companion, "plug-in", FILE_ATTRIBUTE_READONLY}},
+         .tail = " /uninstall", .answers = {"cancel"}, .heldFile = Companion, .boxes = {says::DeletionFailed},
+         .after = Uninstalled, .filesAfter = {{Companion, "plug-in", FILE_ATTRIBUTE_READONLY}}},
         {.name = "locked: closing the box counts as Cancel", .before = Installed(Player),
          .filesBefore = {{Companion, "plug-in"}}, .tail = " /uninstall", .answers = {"close"},
          .heldFile = Companion, .boxes = {says::DeletionFailed}, .filesAfter = {{Companion, "plug-in"}}},
@@ -42,13 +45,23 @@ TEST(Uninstall, RemovesTheMarksAndThePlugIn) {
          .boxes = {}, .after = Uninstalled},
         {.name = "absent Plugins folder counts as deleted", .before = Installed("{dir}\\Gone\\winamp.exe"),
          .tail = " /uninstall", .boxes = {}},
-        {.name = "empty WinampPath: the current drive's root", .before = Installed(""), .tail = " /uninstall",
-         .boxes = {}, .after = {Option("WinampPath", "")}},
         {.name = "a folder in the plug-in's place cannot be deleted", .before = Installed(Player),
          .foldersBefore = {Companion}, .tail = " /uninstall", .answers = {"retry", "cancel"},
          .boxes = {says::DeletionFailed, says::DeletionFailed}},
     };
     for (const Scenario& scenario : scenarios) Check(scenario);
+    if (!RootPlugins) return SayRootPluginsUnchecked();
+    const Scenario atTheRoot[] = {
+        {.name = "empty WinampPath: the current drive's root", .before = Installed(""),
+         .filesBefore = {{RootCompanion, "plug-in"}}, .tail = " /uninstall", .boxes = {},
+         .after = {Option("WinampPath", "")}, .filesAfter = {{RootCompanion, std::nullopt}}},
+        {.name = "a player at the current drive's root, named without a letter: no network path",
+         .before = Installed("\\winamp.exe"), .filesBefore = {{RootCompanion, "plug-in"}}, .tail = " /uninstall",
+         .boxes = {}, .filesAfter = {{RootCompanion, std::nullopt}}},
+    };
+    MakeFolder(*RootPlugins);
+    for (const Scenario& scenario : atTheRoot) Check(scenario);
+    RemoveDirectoryA(RootPlugins->c_str());
 }
 
 TEST(Uninstall, TheDefaultPlayerPathWhenNoneIsStored) {

@@ -1,5 +1,6 @@
 // Arbitrary lead-byte ranges (the first 12 bytes) and paths: the folder is a prefix of the path,
-// empty when the path names no folder, and never ends in a backslash that belongs to no root.
+// empty when the path names no folder, and never ends in a backslash that belongs to no root;
+// joined with a path below it, it gets one separator and becomes no network path of its own.
 #include <cstdint>
 #include <string>
 
@@ -33,5 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const char last = folder.back(), next = path[folder.size()];
         FUZZ_CHECK(last == '\\' || last == ':' || next == '\\');
     }
+    const std::string joined = JoinPath(folder, "Plugins", leadBytes);
+    const bool endsInSeparator = !folder.empty() && folder.back() == '\\' && !IsTrailByte(path, folder.size() - 1, leadBytes);
+    FUZZ_CHECK(joined.size() == folder.size() + (endsInSeparator ? 7 : 8));
+    FUZZ_CHECK(joined.rfind("\\\\", 0) != 0 || path.rfind("\\\\", 0) == 0);
     return 0;
 }

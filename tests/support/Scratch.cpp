@@ -54,6 +54,20 @@ bool UnderWine() {
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
+std::optional<std::string> ThirtyTwoBitEmulator() {
+    if (!UnderWine()) return std::nullopt;
+    constexpr char Entries[] = "Z:\\proc\\sys\\fs\\binfmt_misc";
+    constexpr char I386Magic[] = "\nmagic 7f454c4601010100000000000000000002000300\n";
+    for (const std::string& name : FolderEntries(Entries)) {
+        const std::string entry = ReadFileText(std::string(Entries) + "\\" + name).value_or("");
+        const size_t interpreter = entry.find("\ninterpreter ");
+        if (entry.rfind("enabled\n", 0) == 0 && entry.find(I386Magic) != std::string::npos &&
+            interpreter != std::string::npos)
+            return entry.substr(interpreter + 13, entry.find('\n', interpreter + 1) - interpreter - 13);
+    }
+    return std::nullopt;
+}
+
 ScratchFolder::ScratchFolder(const std::string& name) {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
@@ -63,6 +77,72 @@ ScratchFolder::ScratchFolder(const std::string& name) {
 }
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+namespace {
+std::string UnixPathOf(const std::string& path) {
+    using UnixNameCall = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixNameCall>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(WideOf(path, CP_ACP).c_str()) : nullptr;
+    const std::string unix = name ? name : "";
+    if (name) HeapFree(GetProcessHeap(), 0, name);
+    return unix;
+}
+
+// Wine starts Unix programs too, but can neither wait for them nor tell their exit codes: the
+// shell line ends by making a marker file, and this waits for it (ten seconds at the most). The
+// paths are handed over as the Unix paths of the Windows paths given, $1, $2 and so on.
+bool RunUnixShell(const std::string& script, const std::vector<std::string>& paths) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string file = std::string(temp) + "tq_unix.sh", marker = file + ".done";
+    WriteFileText(file, script + " && : >\"$0.done\"\n");
+    DeleteFileA(marker.c_str());
+    std::string line = "\"/bin/sh\" \"" + UnixPathOf(file) + "\"";
+    for (const std::string& path : paths) line += " \"" + UnixPathOf(path) + "\"";
+    STARTUPINFOA startup{sizeof startup};
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA("Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    bool done = false;
+    for (int wait = 0; wait < 100 && !done; ++wait, Sleep(100))
+        done = GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
+    DeleteFileA(marker.c_str());
+    DeleteFileA(file.c_str());
+    return done;
+}
+
+// Whether anything has the name, a link to nothing included (which no lookup finds under Wine).
+bool NameTaken(const std::string& path) {
+    const HANDLE probe = CreateFileA(path.c_str(), GENERIC_READ | DELETE, 0, nullptr, CREATE_NEW,
+                                     FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
+    CloseHandle(probe);
+    return false;
+}
+}  // namespace
+
+bool MakeFileLink(const std::string& path, const std::string& target, FileLinkKind kind) {
+    if (kind == FileLinkKind::Hard) return CreateHardLinkA(path.c_str(), target.c_str(), nullptr) != 0;
+    if (!UnderWine())
+        return CreateSymbolicLinkA(path.c_str(), target.c_str(), 0) &&
+               (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    return RunUnixShell("ln -s \"$1\" \"$2\"", {target, path}) && NameTaken(path) &&
+           ReadFileText(path) == ReadFileText(target);
+}
+
+void RemoveSymbolicLink(const std::string& path) {
+    if (UnderWine()) RunUnixShell("rm -f \"$1\"", {path});
+    else DeleteFileA(path.c_str());
+}
+
+DWORD ProtectionOf(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ? attributes : attributes & ProtectiveAttributes;
+}
 
 void WriteFileText(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;

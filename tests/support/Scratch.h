@@ -17,6 +17,9 @@ std::string BuiltPath(const char* variable, const char* built);
 
 // Whether this runs under Wine rather than on Windows itself.
 bool UnderWine();
+// The emulator that runs 32-bit code on this machine, when one does: under Wine on a kernel whose
+// binfmt_misc sends 32-bit programs to an emulator (whose fault codes are not the processor's).
+std::optional<std::string> ThirtyTwoBitEmulator();
 
 // A fresh, empty folder for one test, removed again with everything in it.
 class ScratchFolder {
@@ -32,6 +35,16 @@ public:
 private:
     std::string path_;
 };
+
+// A second name for the file at target (a hard link), or a symbolic link to target, which need
+// not exist; true when the link is there afterwards. Wine's symbolic links are Unix ones: made and
+// removed through the Unix tools there, since Wine makes none and deletes a link's target.
+enum class FileLinkKind { Hard, Symbolic };
+bool MakeFileLink(const std::string& path, const std::string& target, FileLinkKind kind);
+void RemoveSymbolicLink(const std::string& path);
+// The attributes that protect a file (read-only, hidden, system); INVALID_FILE_ATTRIBUTES for none there.
+constexpr DWORD ProtectiveAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+DWORD ProtectionOf(const std::string& path);
 
 void WriteFileText(const std::string& path, const std::string& content);
 std::optional<std::string> ReadFileText(const std::string& path);

@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "app/FailureText.h"
+#include "platform/text/FileHandle.h"
 #include "platform/text/Files.h"
 #include "platform/text/StringList.h"
 #include "platform/text/Text.h"
+#include "tests/support/Scratch.h"
 
 namespace {
 TEST(LocaleUpper, UpperCasesTheCodePagesLettersAndKeepsTheLength) {
@@ -134,7 +136,19 @@ TEST_F(FileTest, RemoveFileReportsWhatThePlatformDid) {
     CreateDirectoryA((folder_ + "\\sub").c_str(), nullptr);
     EXPECT_FALSE(RemoveFile(folder_ + "\\sub"));
     EXPECT_FALSE(PathAbsent(folder_ + "\\sub"));
+    // A read-only file that cannot go (mapped as a program's code) keeps its attribute.
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    ASSERT_TRUE(CopyFileA(self, path.c_str(), FALSE) && SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    const HMODULE image = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(image, nullptr);
+    EXPECT_FALSE(RemoveFile(path));
+    EXPECT_EQ(ProtectionOf(path), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    FreeLibrary(image);
+    EXPECT_TRUE(RemoveFile(path));
+    EXPECT_EQ(FileHandle::LiveCount(), 0);
 }
+
 TEST(FailureText, NamesTheModuleThatHoldsTheAddress) {
     char text[1024];
     const FailureView failure{"EOutOfMemory", true, "Out of memory"};

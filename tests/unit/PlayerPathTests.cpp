@@ -29,9 +29,20 @@ TEST(PlayerPath, TheScanDropsQuotesItMeetsAndStopsAfterWinampExe) {
     for (const auto& c : cases) EXPECT_EQ(PlayerPathFromCommand(c.command), c.playerPath) << c.command;
 }
 
-TEST(PlayerPath, PlugInPathsArePlainConcatenation) {
-    EXPECT_EQ(PluginPath("C:\\Program Files\\Winamp", "gen_zorv.dll"), "C:\\Program Files\\Winamp\\Plugins\\gen_zorv.dll");
-    EXPECT_EQ(PluginPath("C:\\", "gen_wibt.dll"), "C:\\\\Plugins\\gen_wibt.dll");
-    EXPECT_EQ(PluginPath("", "gen_zorv.dll"), "\\Plugins\\gen_zorv.dll");
+// One separator after the folder: a root's own backslash is not doubled, so that the current
+// drive's root never becomes a network host's share.
+TEST(PlayerPath, PlugInPathsHaveOneSeparatorAfterTheFolder) {
+    const struct {
+        const char* folder;
+        const char* path;
+    } cases[] = {
+        {"C:\\Program Files\\Winamp", "C:\\Program Files\\Winamp\\Plugins\\gen_zorv.dll"},
+        {"C:\\", "C:\\Plugins\\gen_zorv.dll"},
+        {"\\", "\\Plugins\\gen_zorv.dll"},
+        {"", "\\Plugins\\gen_zorv.dll"},
+        {"D:", "D:\\Plugins\\gen_zorv.dll"},
+        {"\\\\SERVER\\SHARE", "\\\\SERVER\\SHARE\\Plugins\\gen_zorv.dll"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PluginPath(c.folder, "gen_zorv.dll"), c.path) << c.folder;
 }
 }  // namespace

@@ -91,6 +91,9 @@ TEST(DirectoryOf, PassesOverTrailBytesThatLookLikeSeparators) {
     EXPECT_EQ(DirectoryOf("C:\\DIR\x95\\\\X", LeadByteSet{}), "C:\\DIR\x95\\\\");
     // A lead byte at the very end has no trail byte.
     EXPECT_EQ(DirectoryOf("C:\\DIR\\\x95", shiftJis), "C:\\DIR");
+    // A folder that ends in such a trail byte still needs a separator of its own.
+    EXPECT_EQ(JoinPath("C:\\DIR\x95\\", "Plugins", shiftJis), "C:\\DIR\x95\\\\Plugins");
+    EXPECT_EQ(JoinPath("C:\\DIR\x95\\", "Plugins", LeadByteSet{}), "C:\\DIR\x95\\Plugins");
 }
 
 TEST(DirectoryOf, RangesEndAtAPairOfZeroBytes) {

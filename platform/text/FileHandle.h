@@ -1,0 +1,13 @@
+#pragma once
+// Files: every file the file operations open is held by a FileHandle.
+#include <windows.h>
+
+#include "platform/OwnedHandle.h"
+
+struct FileKind {
+    using Handle = HANDLE;
+    static bool IsNone(HANDLE file) { return file == nullptr || file == INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE file) { CloseHandle(file); }
+};
+
+using FileHandle = OwnedHandle<FileKind>;
