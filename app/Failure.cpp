@@ -10,8 +10,7 @@
 
 namespace {
 constexpr UINT FailureCaptionId = 65511;
-// Both limits of the box: 1,023 characters of text, 63 of caption.
-constexpr size_t TextCapacity = 1024;
+// The caption holds at most 63 characters.
 constexpr int CaptionCapacity = 64;
 
 unsigned exitCode = 0;
@@ -30,8 +29,8 @@ FailureRef ForeignRefOf(const std::exception& failure) {
 }
 
 void ReportFailure(const FailureRef& failure, const void* address) {
-    char text[TextCapacity];
-    FailureText(failure, address, text, TextCapacity);
+    char text[FailureTextCapacity];
+    FailureText(failure, address, text, FailureTextCapacity);
     char caption[CaptionCapacity] = {};
     LoadStringA(GetModuleHandleA(nullptr), FailureCaptionId, caption, CaptionCapacity);
     MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
@@ -41,8 +40,8 @@ void ReportFailure(const FailureRef& failure, const void* address) {
 void ReportRunError(unsigned number, const void* address) {
     exitCode = number;
     const uintptr_t shown = reinterpret_cast<uintptr_t>(address) - PlaceOf(address).loadAddress;
-    char text[64];
-    FormatRunErrorText(number, shown, text, sizeof text);
+    char text[RunErrorTextCapacity];
+    FormatRunErrorText(number, shown, text, RunErrorTextCapacity);
     MessageBoxA(nullptr, text, "Error", MB_OK);
 }
 

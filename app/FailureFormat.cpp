@@ -1,10 +1,7 @@
 #include "app/FailureFormat.h"
 
-#include <algorithm>
-#include <vector>
-
 namespace {
-// Writes what fits into a fixed buffer, always terminated, and counts what would not fit.
+// Writes what fits into a fixed buffer, always terminated.
 class TextBuffer {
 public:
     TextBuffer(char* data, size_t capacity) : data_(data), capacity_(capacity) {
@@ -16,17 +13,14 @@ public:
                 data_[length_++] = c;
                 data_[length_] = '\0';
             }
-            ++wanted_;
         }
     }
     size_t Length() const { return length_; }
-    size_t Wanted() const { return wanted_; }
 
 private:
     char* data_;
     size_t capacity_;
     size_t length_ = 0;
-    size_t wanted_ = 0;
 };
 
 void WriteFailureText(TextBuffer& out, std::string_view templateText, const FailureRef& failure,
@@ -66,15 +60,6 @@ void WriteRunErrorText(TextBuffer& out, unsigned number, uintptr_t shownAddress)
     out.Append(HexText(shownAddress));
 }
 
-template <class Write>
-std::string Owned(size_t capacity, Write write) {
-    TextBuffer measure(nullptr, 0);
-    write(measure);
-    std::vector<char> room(std::min(capacity, measure.Wanted() + 1));
-    TextBuffer out(room.data(), room.size());
-    write(out);
-    return std::string(room.data(), out.Length());
-}
 }  // namespace
 
 HexText::HexText(uintptr_t value) {
@@ -107,17 +92,3 @@ size_t FormatRunErrorText(unsigned number, uintptr_t shownAddress, char* buffer,
     WriteRunErrorText(out, number, shownAddress);
     return out.Length();
 }
-
-std::string FormatFailureText(const std::string& templateText, const FailureView& failure,
-                              const std::string& moduleName, uintptr_t shownAddress,
-                              size_t capacity) {
-    return Owned(capacity, [&](TextBuffer& out) {
-        WriteFailureText(out, templateText, failure, moduleName, shownAddress);
-    });
-}
-
-std::string RunErrorText(unsigned number, uintptr_t shownAddress) {
-    return Owned(64, [&](TextBuffer& out) { WriteRunErrorText(out, number, shownAddress); });
-}
-
-std::string HexAddress(uintptr_t address) { return std::string(std::string_view(HexText(address))); }

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
-#include <string>
 #include <string_view>
 
 // A failure as the reports see it. It points into the failure object, which outlives the report.
@@ -13,6 +12,10 @@ struct FailureRef {
     bool exceptionFamily = true;  // only the Exception family carries a message
     std::string_view message;
 };
+
+// The capacities the reports pass, terminator included: the box shows at most 1,023 characters.
+constexpr size_t FailureTextCapacity = 1024;
+constexpr size_t RunErrorTextCapacity = 64;
 
 // Fills the failure template's %s and %p in order into buffer (capacity bytes, terminator
 // included); returns the length written, at most capacity - 1.
@@ -36,16 +39,3 @@ private:
 
 // The parts one after another into buffer, as above; returns the length written.
 size_t JoinText(std::initializer_list<std::string_view> parts, char* buffer, size_t capacity);
-
-// The same texts as owned strings, for callers that may allocate.
-struct FailureView {
-    std::string className;
-    bool exceptionFamily = true;
-    std::string message;
-    operator FailureRef() const { return {className, exceptionFamily, message}; }
-};
-std::string FormatFailureText(const std::string& templateText, const FailureView& failure,
-                              const std::string& moduleName, uintptr_t shownAddress,
-                              size_t capacity);
-std::string RunErrorText(unsigned number, uintptr_t shownAddress);
-std::string HexAddress(uintptr_t address);

@@ -10,7 +10,7 @@ constexpr char NoticeText[] =
     "This is Tarnquill installation manager. It is run automatically when needed. Please press OK "
     "to close.";
 
-enum class Mode { Notice, Install, Uninstall, Nothing };
+enum class Mode { Notice, Install, Uninstall, Nothing, OtherBox };
 
 struct DispatchCase {
     const char* tail;
@@ -26,26 +26,22 @@ void PrepareToTellTheModes() {
 Mode ModeSeen(const RunOutcome& outcome) {
     if (!outcome.boxes.empty() && outcome.boxes[0].text == NoticeText) return Mode::Notice;
     if (!outcome.boxes.empty() && outcome.boxes[0].caption == "Tarnquill installation") return Mode::Install;
+    if (!outcome.boxes.empty()) return Mode::OtherBox;
     if (!GetValue(HKEY_CURRENT_USER, OptionsKey, "FirstRunMarker")) return Mode::Uninstall;
-    return outcome.boxes.empty() ? Mode::Nothing : Mode::Notice;
+    return Mode::Nothing;
 }
 
+// How quotes, separators and later arguments make the first argument is the command-line reader's
+// table; here, what the program does with it.
 TEST(Dispatch, TheFirstArgumentLessItsFirstCharacterChoosesTheMode) {
     const DispatchCase cases[] = {
         {"", Mode::Notice},
         {" ", Mode::Notice},
         {" \"\"", Mode::Notice},
-        {" \"\"\"\"", Mode::Notice},
-        {" \"", Mode::Notice},
         {" /install", Mode::Install},
         {" -install", Mode::Install},
         {" xinstall", Mode::Install},
-        {" \"/install\"", Mode::Install},
         {" /in\"st\"all", Mode::Install},
-        {" \"/install", Mode::Install},
-        {" \"\" /install", Mode::Install},
-        {"\t/install", Mode::Install},
-        {" /install extra", Mode::Install},
         {" /uninstall", Mode::Uninstall},
         {" -uninstall", Mode::Uninstall},
         {" /Install", Mode::Nothing},
@@ -54,7 +50,6 @@ TEST(Dispatch, TheFirstArgumentLessItsFirstCharacterChoosesTheMode) {
         {" //install", Mode::Nothing},
         {" /", Mode::Nothing},
         {" /install2", Mode::Nothing},
-        {" extra /install", Mode::Nothing},
         {" \" \"", Mode::Nothing},
         {" /\xE4install", Mode::Nothing},
     };
@@ -78,8 +73,7 @@ TEST(Dispatch, TheNoticeIsOneInformationBox) {
 TEST(Dispatch, ArgumentsOfAnyLengthAndByteDoNothing) {
     std::string highBytes;
     for (int b = 128; b < 256; ++b) highBytes += static_cast<char>(b);
-    const std::string tails[] = {" /" + std::string(10000, 'x'), " /" + highBytes,
-                                 " /install" + std::string(300, 'l')};
+    const std::string tails[] = {" /" + std::string(10000, 'x'), " /" + highBytes};
     for (const auto& tail : tails) {
         PrepareToTellTheModes();
         const RunOutcome outcome = RunProgram(ScriptFor(tail));

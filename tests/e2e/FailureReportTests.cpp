@@ -31,6 +31,10 @@ std::string Expand(const char* pattern) {
     return std::regex_replace(pattern, std::regex("HEX"), Hex);
 }
 
+constexpr char NullWrite[] =
+    "Exception EAccessViolation in module fault_probe\\.exe at HEX\\.\nAccess violation at address HEX in module "
+    "'fault_probe\\.exe'\\. Write of address 00000000\\.";
+
 TEST(FailureReport, EachFailureEndsInOneBoxAndItsExitCode) {
     const FailureCase cases[] = {
         {Source::Program, " raise", "Application Error",
@@ -46,16 +50,10 @@ TEST(FailureReport, EachFailureEndsInOneBoxAndItsExitCode) {
          "Exception EOutOfMemory in module fault_probe\\.exe at 00000000\\.\nOut of memory\\.", "error", 1},
         {Source::Program, " starve-install 3", "Application Error",
          "Exception EOutOfMemory in module fault_probe\\.exe at 00000000\\.\nOut of memory\\.", "error", 1},
-        {Source::Fault, " starve-write", "Application Error",
-         "Exception EAccessViolation in module fault_probe\\.exe at HEX\\.\nAccess violation at address "
-         "HEX in module 'fault_probe\\.exe'\\. Write of address 00000000\\.",
-         "error", 1},
+        {Source::Fault, " starve-write", "Application Error", NullWrite, "error", 1},
         {Source::Program, " too-long", "Application Error", "Exception std::length_error in module fault_probe\\.exe at 00000000\\.\n",
          "error", 1},
-        {Source::Fault, " write", "Application Error",
-         "Exception EAccessViolation in module fault_probe\\.exe at HEX\\.\nAccess violation at address "
-         "HEX in module 'fault_probe\\.exe'\\. Write of address 00000000\\.",
-         "error", 1},
+        {Source::Fault, " write", "Application Error", NullWrite, "error", 1},
         {Source::Fault, " read", "Application Error",
          "Exception EAccessViolation in module fault_probe\\.exe at HEX\\.\nAccess violation at address "
          "HEX in module 'fault_probe\\.exe'\\. Read of address 00000010\\.",

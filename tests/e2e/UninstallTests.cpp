@@ -82,15 +82,4 @@ TEST(Uninstall, CreatesOnlyTheProductKey) {
            .after = {NoKey(HKEY_CURRENT_USER, RunKey)}});
     MakeKey(HKEY_CURRENT_USER, RunKey);
 }
-
-TEST(Uninstall, AWinampPathOfTheWrongTypeEndsTheRunBeforeAnythingIsRemoved) {
-    std::vector<RegEntry> before = Installed(Player);
-    before[0] = Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", {REG_DWORD, std::string("\1\0\0\0", 4)});
-    Check({.name = "WinampPath REG_DWORD", .before = before, .filesBefore = {{Companion, "plug-in"}},
-           .tail = " /uninstall", .answers = {"ok"},
-           .boxes = {std::string(says::FailureBoxStart) + "Invalid data type for 'WinampPath'\\." + says::FailureBoxEnd},
-           .exitCode = 1,
-           .after = {Option("FirstRunMarker", "1"), RunValue("Tarnquill", "C:\\Tarnquill\\Tarnquill.exe")},
-           .filesAfter = {{Companion, "plug-in"}}});
-}
 }  // namespace

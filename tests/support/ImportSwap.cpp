@@ -1,5 +1,9 @@
 #include "tests/support/ImportSwap.h"
 
+#include <string>
+
+#include "tests/support/Scratch.h"
+
 namespace {
 void** ImportSlot(const char* functionName) {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
@@ -29,7 +33,9 @@ void Write(void** slot, void* value) {
 
 ImportSwap::ImportSwap(const char* functionName, void* replacement)
     : slot_(ImportSlot(functionName)), original_(slot_ ? *slot_ : nullptr) {
-    if (slot_) Write(slot_, replacement);
+    if (!slot_) SetUpFailed(std::string("this program imports no ") + functionName);
+    Write(slot_, replacement);
+    if (*slot_ != replacement) SetUpFailed(std::string("the swap of ") + functionName);
 }
 
 ImportSwap::~ImportSwap() {

@@ -1,5 +1,7 @@
 #include "tests/support/RegistryLinks.h"
 
+#include "tests/support/Scratch.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -142,7 +144,11 @@ std::string FullWidthPathTo(const std::string& key) {
     return name;
 }
 
-void MakeKeyW(HKEY root, const std::string& path) { RegCloseKey(OpenKeyPath(root, Wide(path), KeyWalk::Create)); }
+void MakeKeyW(HKEY root, const std::string& path) {
+    const HKEY key = OpenKeyPath(root, Wide(path), KeyWalk::Create);
+    if (!key) SetUpFailed("the key " + path);
+    RegCloseKey(key);
+}
 
 void DeleteTreeW(HKEY root, const std::string& path) { DeleteKeyTree(root, Wide(path)); }
 
@@ -169,6 +175,13 @@ void MakeLink(HKEY root, const std::string& link, HKEY targetRoot, const std::st
                    static_cast<DWORD>(targetPath.size() * sizeof(wchar_t)));
     RegCloseKey(created);
     if (parent != root) RegCloseKey(parent);
+    // The link itself, opened as the link, must hold the target's path.
+    const HKEY made = OpenKeyPath(root, Wide(link), KeyWalk::OpenItself);
+    DWORD type = REG_NONE, size = 0;
+    const bool isLink = made && RegQueryValueExW(made, L"SymbolicLinkValue", nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+                        type == REG_LINK && size == targetPath.size() * sizeof(wchar_t);
+    RegCloseKey(made);
+    if (!isLink) SetUpFailed("the registry link " + link);
 }
 
 void DeleteLink(HKEY root, const std::string& link) { DeleteTreeW(root, link); }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 namespace {
 
@@ -48,6 +49,8 @@ std::string BuiltPath(const char* variable, const char* built) {
     const char* moved = std::getenv(variable);
     return WindowsPathOf(moved && *moved ? moved : built);
 }
+
+void SetUpFailed(const std::string& what) { throw std::runtime_error("set-up failed: " + what); }
 
 bool UnderWine() {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -191,9 +194,10 @@ void SetValue(HKEY root, const std::string& key, const std::string& name, const 
     const HKEY handle = OpenDeep(root, key, true, 0);
     // A non-zero byte after the data keeps the platform from adding a terminator of its own.
     const std::string padded = value.data + "X";
-    RegSetValueExA(handle, name.c_str(), 0, value.type, reinterpret_cast<const BYTE*>(padded.data()),
-                   static_cast<DWORD>(value.data.size()));
+    const LONG result = RegSetValueExA(handle, name.c_str(), 0, value.type, reinterpret_cast<const BYTE*>(padded.data()),
+                                       static_cast<DWORD>(value.data.size()));
     RegCloseKey(handle);
+    if (!handle || result != ERROR_SUCCESS) SetUpFailed("the value " + key + "|" + name);
 }
 
 std::optional<RegValue> GetValue(HKEY root, const std::string& key, const std::string& name) {
@@ -217,18 +221,38 @@ bool KeyExists(HKEY root, const std::string& key) {
 }
 
 void MakeKey(HKEY root, const std::string& key, bool isVolatile) {
-    RegCloseKey(OpenDeep(root, key, true, isVolatile ? REG_OPTION_VOLATILE : 0));
+    const HKEY handle = OpenDeep(root, key, true, isVolatile ? REG_OPTION_VOLATILE : 0);
+    if (!handle) SetUpFailed("the key " + key);
+    RegCloseKey(handle);
+}
+
+// An access list's entries as text, in the platform's own spelling of the rights (its flags, such
+// as inheritance, left out); empty when there is none.
+static std::string AccessListText(PSECURITY_DESCRIPTOR descriptor) {
+    char* text = nullptr;
+    if (!descriptor ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
+        return "";
+    const std::string sddl = text;
+    LocalFree(text);
+    return sddl.find('(') == std::string::npos ? "" : sddl.substr(sddl.find('('));
 }
 
 void SetKeyAccess(HKEY root, const std::string& key, DWORD rights) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PSECURITY_DESCRIPTOR asked = nullptr;
     const std::string sddl = "D:P(A;;" + std::to_string(rights) + ";;;WD)";
     HKEY handle = nullptr;
-    if (ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr) &&
-        RegOpenKeyExA(root, key.c_str(), 0, WRITE_DAC, &handle) == ERROR_SUCCESS)
-        RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, descriptor);
+    char readBack[4096];
+    DWORD size = sizeof readBack;
+    const bool set =
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &asked, nullptr) &&
+        RegOpenKeyExA(root, key.c_str(), 0, WRITE_DAC | READ_CONTROL, &handle) == ERROR_SUCCESS &&
+        RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, asked) == ERROR_SUCCESS &&
+        RegGetKeySecurity(handle, DACL_SECURITY_INFORMATION, readBack, &size) == ERROR_SUCCESS;
+    const std::string wanted = AccessListText(asked), got = set ? AccessListText(readBack) : "";
     if (handle) RegCloseKey(handle);
-    LocalFree(descriptor);
+    LocalFree(asked);
+    if (wanted.empty() || got != wanted) SetUpFailed("the access list of " + key + " reads back as [" + got + "]");
 }
 
 void DeleteTree(HKEY root, const std::string& key) { DeleteKeyTree(root, WideOf(key, CP_ACP)); }

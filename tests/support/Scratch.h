@@ -15,6 +15,10 @@ std::string WindowsPathOf(const std::string& unixPath);
 std::string BuiltPath(const char* variable, const char* built);
 #define TQ_BUILT(name) BuiltPath(#name, name)
 
+// A set-up step that did not take effect: the test that asked for it fails with this message
+// rather than run as another, ordinary case.
+[[noreturn]] void SetUpFailed(const std::string& what);
+
 // Whether this runs under Wine rather than on Windows itself.
 bool UnderWine();
 // The emulator that runs 32-bit code on this machine, when one does: under Wine on a kernel whose

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/Scratch.h"
+
 class TopWindow {
 public:
     TopWindow(const std::string& className, const std::string& title) {
@@ -14,6 +16,7 @@ public:
         RegisterClassA(&windowClass);
         window_ = CreateWindowA(className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (!window_) SetUpFailed("the window " + className);
     }
     ~TopWindow() {
         if (window_) DestroyWindow(window_);

@@ -2,6 +2,7 @@
 // tests have changed it, whatever shape it had, and nothing a link points at is touched.
 #include <windows.h>
 
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -23,18 +24,25 @@ constexpr char Plugins[] = "C:\\PROGRAM FILES\\WINAMP\\Plugins";
 constexpr char Plugin[] = "C:\\PROGRAM FILES\\WINAMP\\Plugins\\gen_zorv.dll";
 std::string EntryPath(const std::string& name) { return std::string(List) + "\\" + name; }
 
-DWORD RunStateTool(const std::string& command, const std::string& file) {
-    std::string line = "\"" + TQ_BUILT(TQ_STATE_TOOL_FILE) + "\" " + command + " \"" + file + "\"";
-    STARTUPINFOA startup{sizeof startup};
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return GetLastError();
-    WaitForSingleObject(process.hProcess, 120000);
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+struct ToolRun {
+    int code;
+    std::string said;  // its output and errors
+};
+
+// Through cmd, which waits for the program and keeps what it says in a file beside the state.
+ToolRun RunTool(const std::string& program, const std::string& arguments, const std::string& said) {
+    const int code = std::system(("\"\"" + program + "\" " + arguments + " >\"" + said + "\" 2>&1\"").c_str());
+    return {code, ReadFileText(said).value_or("")};
+}
+
+ToolRun RunStateTool(const std::string& command, const std::string& file) {
+    return RunTool(TQ_BUILT(TQ_STATE_TOOL_FILE), command + " \"" + file + "\"", file + ".said");
+}
+
+// The uninstall list as the platform's own reg.exe exports it: no helper of tqstate's in between.
+std::string ExportedList(const std::string& file) {
+    const ToolRun run = RunTool("reg.exe", "export \"HKLM\\" + std::string(List) + "\" \"" + file + "\" /y", file + ".said");
+    return run.code == 0 ? ReadFileText(file).value_or("") : "export failed: " + run.said;
 }
 
 struct Machine {
@@ -137,10 +145,13 @@ TEST(MachineState, WhatWasThereIsBackAfterTheTests) {
         ClearAll();
         c.make();
         const Machine before = Now();
-        ASSERT_EQ(RunStateTool("save", saved), 0u) << c.name;
+        const std::string exportedBefore = ExportedList(scratch / "before.reg");
+        ASSERT_EQ(RunStateTool("save", saved).code, 0) << c.name;
         RunTheTests();
         ASSERT_NE(Now(), before) << c.name << ": the tests changed nothing";
-        EXPECT_EQ(RunStateTool("restore", saved), 0u) << c.name;
+        ASSERT_NE(ExportedList(scratch / "tested.reg"), exportedBefore) << c.name << ": the tests changed nothing";
+        EXPECT_EQ(RunStateTool("restore", saved).code, 0) << c.name;
+        EXPECT_EQ(ExportedList(scratch / "after.reg"), exportedBefore) << c.name << ": as reg.exe exports it";
         const Machine after = Now();
         EXPECT_EQ(after.list, before.list) << c.name;
         EXPECT_EQ(after.settings, before.settings) << c.name;
@@ -158,11 +169,15 @@ TEST(MachineState, ADamagedSaveFailsAndSaysSo) {
     ScratchFolder scratch("machine_state");
     const std::string saved = scratch / "state.bin";
     ClearTheirPlaces();
-    ASSERT_EQ(RunStateTool("save", saved), 0u);
+    ASSERT_EQ(RunStateTool("save", saved).code, 0);
     const std::string whole = ReadFileText(saved).value_or("");
     WriteFileText(saved, whole.substr(0, whole.size() - 3));
-    EXPECT_EQ(RunStateTool("restore", saved), 1u);
-    EXPECT_EQ(RunStateTool("restore", scratch / "missing.bin"), 1u);
+    const ToolRun damaged = RunStateTool("restore", saved);
+    EXPECT_EQ(damaged.code, 1);
+    EXPECT_NE(damaged.said.find("tqstate: the saved state is cut short or damaged"), std::string::npos) << damaged.said;
+    const ToolRun missing = RunStateTool("restore", scratch / "missing.bin");
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.said.find("tqstate: cannot read"), std::string::npos) << missing.said;
     ClearTheirPlaces();
 }
 }  // namespace

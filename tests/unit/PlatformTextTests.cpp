@@ -67,17 +67,6 @@ TEST(AnsiTextOf, KeepsEveryCharacterCountedAndNeverTurnsAFailureIntoAName) {
     for (const auto& c : cases) EXPECT_EQ(AnsiTextOf(c.text, c.codePage), c.ansi) << c.codePage;
 }
 
-TEST(StringList, SortOrdersByLocaleIgnoringCase) {
-    TStringList list;
-    for (const char* item : {"Tarnquill 2.0", "tarnquill 1.1", "TARNQUILL 1.0", "Tarnquill 10", "Tarnquill 9"})
-        list.Append(item);
-    list.SortItems();
-    std::vector<std::string> items;
-    for (int i = 0; i < list.ItemCount(); ++i) items.push_back(list.ItemAt(i));
-    EXPECT_EQ(items, (std::vector<std::string>{"TARNQUILL 1.0", "tarnquill 1.1", "Tarnquill 10",
-                                                     "Tarnquill 2.0", "Tarnquill 9"}));
-}
-
 class FileTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -151,7 +140,7 @@ TEST_F(FileTest, RemoveFileReportsWhatThePlatformDid) {
 
 TEST(FailureText, NamesTheModuleThatHoldsTheAddress) {
     char text[1024];
-    const FailureView failure{"EOutOfMemory", true, "Out of memory"};
+    const FailureRef failure{"EOutOfMemory", true, "Out of memory"};
 
     const auto inUser32 = reinterpret_cast<const void*>(&MessageBoxA);
     FailureText(failure, inUser32, text, sizeof text);
@@ -161,7 +150,7 @@ TEST(FailureText, NamesTheModuleThatHoldsTheAddress) {
     const uintptr_t offset =
         reinterpret_cast<uintptr_t>(inUser32) - reinterpret_cast<uintptr_t>(user32);
     EXPECT_STREQ(text, ("Exception EOutOfMemory in module " + name.substr(name.rfind('\\') + 1) +
-                        " at " + HexAddress(offset) + ".\nOut of memory.").c_str());
+                        " at " + std::string(std::string_view(HexText(offset))) + ".\nOut of memory.").c_str());
 
     FailureText(failure, nullptr, text, sizeof text);
     EXPECT_STREQ(text, "Exception EOutOfMemory in module unit_tests.exe at 00000000.\nOut of memory.");

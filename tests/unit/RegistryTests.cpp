@@ -120,18 +120,12 @@ struct ReadCase {
     const char* text;  // nullptr: "Invalid data type" is raised
 };
 
+// The other types, and texts cut at a 0 or without one, are the hostile tests' rows, end to end.
 TEST_F(RegistryTest, ReadEntryAcceptsOnlyTextAndCutsAtTheFirstZero) {
     const ReadCase cases[] = {
         {"Plain", REG_SZ, std::string("text\0", 5), "text"},
         {"", REG_SZ, std::string("unnamed\0", 8), "unnamed"},
-        {"Embedded", REG_SZ, std::string("before\0after\0", 13), "before"},
-        {"Unterminated", REG_SZ, "whole", "whole"},
-        {"Expand", REG_EXPAND_SZ, std::string("%WINDIR%\\x\0", 11), "%WINDIR%\\x"},
-        {"EmptyBinary", REG_BINARY, "", ""},
         {"EmptyDword", REG_DWORD, "", ""},
-        {"Dword", REG_DWORD, std::string("\x08\0\0\0", 4), nullptr},
-        {"Binary", REG_BINARY, "ab", nullptr},
-        {"Multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5), nullptr},
         {"None", REG_NONE, "x", nullptr},
     };
     for (const auto& c : cases) SetValue(HKEY_CURRENT_USER, Path("Home\\Section"), c.name, {c.type, c.data});

@@ -73,6 +73,7 @@ TEST(WinFind, MatchesClassAndTitleParts) {
                 }
             }
         }
+        ASSERT_TRUE(c.expected < 0 || expected) << "window " << c.expected << " is not enumerated";
         EXPECT_EQ(FindWindowLike(c.classPart, c.titlePart, c.exactCase), expected)
             << "[" << c.classPart << "] [" << std::string(c.titlePart).substr(0, 20) << "] " << c.exactCase;
     }
@@ -86,6 +87,7 @@ TEST(WinFind, TheFirstOfSeveralMatchingWindowsEndsTheSearch) {
     for (HWND window : EnumerationOrder())
         for (const auto& w : windows)
             if (!first && w->Handle() == window) first = window;
+    ASSERT_NE(first, nullptr) << "none of the windows is enumerated";
     EXPECT_EQ(FindWindowLike("TqTest Several", "winamp", false), first);
     windows.clear();
     EXPECT_EQ(FindWindowLike("TqTest Several", "winamp", false), nullptr);

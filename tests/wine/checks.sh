@@ -1,7 +1,9 @@
 # Sourced by the shell checks: a scratch folder ($work, removed on exit), `check WHAT COMMAND...`,
 # which counts and prints each outcome (the command's output shown when it fails), `checks_end`,
 # which prints the count and fails on any failure, and `reg`, Windows' reg.exe in the test prefix
-# (WINEPREFIX and TQ_WINE set as for the other tests).
+# (WINEPREFIX and TQ_WINE set as for the other tests), whose exit status its pipe keeps: a set-up
+# write that fails stops the script. A reader that stops early (grep -q) would break that pipe.
+set -o pipefail
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0 failed=0
