@@ -8,6 +8,7 @@
 #include "app/Failure.h"
 #include "app/Faults.h"
 #include "platform/Exception.h"
+#include "platform/Native.h"
 #include "platform/text/Text.h"
 
 namespace {
@@ -90,9 +91,7 @@ void InstallLastResort() {
 // system folder, never from the folder a setup runs the program in. Looked up: older systems
 // lack the call, and there the program runs as before.
 static void RestrictDllSearch() {
-    using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
-    const auto restrict = reinterpret_cast<SetDefaultDllDirectoriesCall>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    const auto restrict = SystemCall<BOOL(WINAPI*)(DWORD)>("kernel32.dll", "SetDefaultDllDirectories");
     if (restrict) restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
@@ -100,9 +99,7 @@ static void RestrictDllSearch() {
 // unless more is kept for it: enough for the report to start the thread that shows its box.
 // Looked up: older systems lack the call.
 static void ReserveStackForFaultReport() {
-    using SetThreadStackGuaranteeCall = BOOL(WINAPI*)(ULONG*);
-    const auto reserve = reinterpret_cast<SetThreadStackGuaranteeCall>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetThreadStackGuarantee")));
+    const auto reserve = SystemCall<BOOL(WINAPI*)(ULONG*)>("kernel32.dll", "SetThreadStackGuarantee");
     ULONG bytes = 64 * 1024;
     if (reserve) reserve(&bytes);
 }

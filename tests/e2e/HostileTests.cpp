@@ -130,70 +130,69 @@ TEST(Hostile, TenThousandUninstallEntries) {
 }
 
 // Whatever an unprivileged user left in the Plugins folder: the elevated program replaces or
-// removes the names it owns and writes through none of them; attributes trap nobody.
+// removes the names it owns and writes through none of them; attributes trap nobody. Install runs
+// with the player registered, uninstall with its path stored.
+struct FileCase {
+    const char* name;
+    const char* tail;
+    std::vector<FileEntry> before;
+    std::vector<FileLink> links;
+    std::vector<FileEntry> after;
+    std::vector<std::string> boxes = {};
+    std::string heldFile = {};
+    std::string player = Player;
+    std::vector<std::string> folders = {};
+};
+
 TEST(Hostile, FilesInTheWay) {
-    const std::vector<RegEntry> registered = {GeneralPresent(), PlayCommand(QuotedPlayer)};
-    const std::vector<RegEntry> installed = {WinampPath(Sz(Player))};
+    constexpr char Install[] = " /install", Uninstall[] = " /uninstall";
+    constexpr DWORD ReadOnly = FILE_ATTRIBUTE_READONLY;
     const FileEntry pluginsFile = {"{dir}\\Odd\\Plugins", "not a folder"};
     const FileEntry library = {SharedLibrary, "another program's library", 0};
-    const FileEntry readOnlyLibrary = {SharedLibrary, "another program's library", FILE_ATTRIBUTE_READONLY};
-    const FileEntry newPlugin = {Companion, NewPlugin, 0};
-    const FileEntry noCompanion = {Companion, std::nullopt};
+    const FileEntry readOnlyLibrary = {SharedLibrary, "another program's library", ReadOnly};
+    const FileEntry newPlugin = {Companion, NewPlugin, 0}, noCompanion = {Companion, std::nullopt};
     const FileEntry noEdition = {Edition, std::nullopt};
-    const std::vector<std::string> none;
-    const Scenario cases[] = {
-        {.name = "a Plugins folder that is a file, on install",
-         .before = {GeneralPresent(), PlayCommand("{dir}\\Odd\\winamp.exe")}, .filesBefore = {pluginsFile},
-         .foldersBefore = {"{dir}\\Odd"}, .tail = " /install", .boxes = {says::CopyFailed},
-         .filesAfter = {pluginsFile}},
-        {.name = "a Plugins folder that is a file, on uninstall",
-         .before = {WinampPath(Sz("{dir}\\Odd\\winamp.exe"))}, .filesBefore = {pluginsFile},
-         .foldersBefore = {"{dir}\\Odd"}, .tail = " /uninstall", .boxes = none, .filesAfter = {pluginsFile}},
-        {.name = "a read-only plug-in edition goes, the copy follows", .before = registered,
-         .filesBefore = {{Edition, "old edition", FILE_ATTRIBUTE_READONLY}}, .tail = " /install", .answers = {"ok"},
-         .boxes = {says::EditionFound}, .filesAfter = {noEdition, newPlugin}},
-        {.name = "a locked companion plug-in cannot be overwritten, and nothing is left beside it",
-         .before = registered, .filesBefore = {{Companion, "old companion"}}, .tail = " /install",
-         .heldFile = Companion, .boxes = {says::CopyFailed}, .filesAfter = {{Companion, "old companion"}}},
-        {.name = "a locked plug-in edition", .before = registered, .filesBefore = {{Edition, "old edition"}},
-         .tail = " /install", .answers = {"ok"}, .heldFile = Edition, .boxes = {says::EditionFound},
-         .filesAfter = {{Edition, "old edition"}, newPlugin}},
-        {.name = "a read-only working-folder plug-in gives a writable copy", .before = registered,
-         .filesBefore = {{"{wd}\\gen_zorv.dll", NewPlugin, FILE_ATTRIBUTE_READONLY}}, .tail = " /install",
-         .boxes = none, .filesAfter = {newPlugin}},
-        {.name = "a read-only companion plug-in is replaced", .before = registered,
-         .filesBefore = {{Companion, "old companion", FILE_ATTRIBUTE_READONLY}}, .tail = " /install", .boxes = none,
-         .filesAfter = {newPlugin}},
-        {.name = "a hidden system companion plug-in is replaced", .before = registered,
-         .filesBefore = {{Companion, "old companion", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}},
-         .tail = " /install", .boxes = none, .filesAfter = {newPlugin}},
-        {.name = "a hard link in the companion's place is replaced, its file untouched", .before = registered,
-         .filesBefore = {library}, .tail = " /install", .fileLinks = {{Companion, SharedLibrary, FileLinkKind::Hard}},
-         .boxes = none, .filesAfter = {newPlugin, library}},
-        {.name = "a read-only hard link in the companion's place: its file keeps its attribute", .before = registered,
-         .filesBefore = {readOnlyLibrary}, .tail = " /install",
-         .fileLinks = {{Companion, SharedLibrary, FileLinkKind::Hard}}, .boxes = none,
-         .filesAfter = {newPlugin, readOnlyLibrary}},
-        {.name = "a symbolic link in the companion's place is replaced, its target untouched", .before = registered,
-         .filesBefore = {library}, .tail = " /install",
-         .fileLinks = {{Companion, SharedLibrary, FileLinkKind::Symbolic}}, .boxes = none,
-         .filesAfter = {newPlugin, library}},
-        {.name = "a symbolic link in the companion's place to a file that is not there", .before = registered,
-         .tail = " /install", .fileLinks = {{Companion, "{dir}\\Shared\\planted.dll", FileLinkKind::Symbolic}},
-         .boxes = none, .filesAfter = {newPlugin, {"{dir}\\Shared\\planted.dll", std::nullopt}}},
-        {.name = "a read-only hard link in the edition's place goes, its file untouched", .before = registered,
-         .filesBefore = {readOnlyLibrary}, .tail = " /install", .answers = {"ok"},
-         .fileLinks = {{Edition, SharedLibrary, FileLinkKind::Hard}}, .boxes = {says::EditionFound},
-         .filesAfter = {noEdition, newPlugin, readOnlyLibrary}},
-        {.name = "a read-only companion plug-in is deleted on uninstall without a box", .before = installed,
-         .filesBefore = {{Companion, "plug-in", FILE_ATTRIBUTE_READONLY}}, .tail = " /uninstall", .boxes = none,
-         .filesAfter = {noCompanion}},
-        {.name = "a read-only hard link in the plug-in's place goes on uninstall, its file untouched",
-         .before = installed, .filesBefore = {readOnlyLibrary}, .tail = " /uninstall",
-         .fileLinks = {{Companion, SharedLibrary, FileLinkKind::Hard}}, .boxes = none,
-         .filesAfter = {noCompanion, readOnlyLibrary}},
+    const FileLink hardCompanion = {Companion, SharedLibrary, FileLinkKind::Hard};
+    const FileCase cases[] = {
+        {"a Plugins folder that is a file, on install", Install, {pluginsFile}, {}, {pluginsFile}, {says::CopyFailed}, "",
+         "{dir}\\Odd\\winamp.exe", {"{dir}\\Odd"}},
+        {"a Plugins folder that is a file, on uninstall", Uninstall, {pluginsFile}, {}, {pluginsFile}, {}, "",
+         "{dir}\\Odd\\winamp.exe", {"{dir}\\Odd"}},
+        {"a read-only plug-in edition goes, the copy follows", Install, {{Edition, "old edition", ReadOnly}}, {},
+         {noEdition, newPlugin}, {says::EditionFound}},
+        {"a locked companion plug-in cannot be overwritten, and nothing is left beside it", Install,
+         {{Companion, "old companion"}}, {}, {{Companion, "old companion"}}, {says::CopyFailed}, Companion},
+        {"a locked plug-in edition", Install, {{Edition, "old edition"}}, {}, {{Edition, "old edition"}, newPlugin},
+         {says::EditionFound}, Edition},
+        {"a read-only working-folder plug-in gives a writable copy", Install, {{"{wd}\\gen_zorv.dll", NewPlugin, ReadOnly}},
+         {}, {newPlugin}},
+        {"a read-only companion plug-in is replaced", Install, {{Companion, "old companion", ReadOnly}}, {}, {newPlugin}},
+        {"a hidden system companion plug-in is replaced", Install,
+         {{Companion, "old companion", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}, {}, {newPlugin}},
+        {"a hard link in the companion's place is replaced, its file untouched", Install, {library}, {hardCompanion},
+         {newPlugin, library}},
+        {"a read-only hard link in the companion's place: its file keeps its attribute", Install, {readOnlyLibrary},
+         {hardCompanion}, {newPlugin, readOnlyLibrary}},
+        {"a symbolic link in the companion's place is replaced, its target untouched", Install, {library},
+         {{Companion, SharedLibrary, FileLinkKind::Symbolic}}, {newPlugin, library}},
+        {"a symbolic link in the companion's place to a file that is not there", Install, {},
+         {{Companion, "{dir}\\Shared\\planted.dll", FileLinkKind::Symbolic}},
+         {newPlugin, {"{dir}\\Shared\\planted.dll", std::nullopt}}},
+        {"a read-only hard link in the edition's place goes, its file untouched", Install, {readOnlyLibrary},
+         {{Edition, SharedLibrary, FileLinkKind::Hard}}, {noEdition, newPlugin, readOnlyLibrary}, {says::EditionFound}},
+        {"a read-only companion plug-in is deleted on uninstall without a box", Uninstall,
+         {{Companion, "plug-in", ReadOnly}}, {}, {noCompanion}},
+        {"a read-only hard link in the plug-in's place goes on uninstall, its file untouched", Uninstall,
+         {readOnlyLibrary}, {hardCompanion}, {noCompanion, readOnlyLibrary}},
     };
-    for (const Scenario& scenario : cases) Hostile(scenario);
+    for (const FileCase& c : cases) {
+        const bool install = std::string(c.tail) == Install;
+        Hostile({.name = c.name,
+                 .before = install ? std::vector<RegEntry>{GeneralPresent(), PlayCommand("\"" + c.player + "\" \"%1\"")}
+                                   : std::vector<RegEntry>{WinampPath(Sz(c.player))},
+                 .filesBefore = c.before, .foldersBefore = c.folders, .tail = c.tail, .answers = {"ok"},
+                 .heldFile = c.heldFile, .fileLinks = c.links, .boxes = c.boxes, .filesAfter = c.after});
+    }
 }
 
 TEST(Hostile, WinampComesAndGoesBetweenTheWaits) {

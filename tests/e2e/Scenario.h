@@ -148,10 +148,9 @@ inline const std::string Player = "{dir}\\Winamp\\winamp.exe";
 inline const std::string QuotedPlayer = "\"" + Player + "\" \"%1\"";
 // The Plugins folder in the root of the working folder's drive, where a player named from the root
 // without a drive letter keeps its plug-ins. Only on the system drive, whose C:\Plugins the tests
-// own (and a bundle run saves); elsewhere it may be a user's, and it is nothing.
+// own (and a bundle run saves); elsewhere it may be a user's: then it is nothing, and says why the
+// cases that need it are not checked.
 std::optional<std::string> CurrentRootPlugins();
-// Says once why the cases of a player in the current drive's root were not checked.
-void SayRootPluginsUnchecked();
 // Another program's library, which a link in a Plugins folder may lead to; it must stay as it is.
 inline const std::string SharedLibrary = "{dir}\\Shared\\shared.dll";
 

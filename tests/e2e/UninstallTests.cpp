@@ -5,9 +5,6 @@
 
 namespace {
 constexpr char DefaultCompanion[] = "C:\\PROGRAM FILES\\WINAMP\\Plugins\\gen_zorv.dll";
-// Where a player in the root of the current drive keeps it.
-const std::optional<std::string> RootPlugins = CurrentRootPlugins();
-const std::string RootCompanion = RootPlugins.value_or("") + "\\gen_zorv.dll";
 
 RegEntry Option(const char* name, const std::string& text) { return Value(HKEY_CURRENT_USER, OptionsKey, name, Sz(text)); }
 RegEntry RunValue(const char* name, const std::string& text) { return Value(HKEY_CURRENT_USER, RunKey, name, Sz(text)); }
@@ -50,18 +47,21 @@ TEST(Uninstall, RemovesTheMarksAndThePlugIn) {
          .boxes = {says::DeletionFailed, says::DeletionFailed}},
     };
     for (const Scenario& scenario : scenarios) Check(scenario);
-    if (!RootPlugins) return SayRootPluginsUnchecked();
+    // Where a player in the root of the current drive keeps it.
+    const std::optional<std::string> rootPlugins = CurrentRootPlugins();
+    if (!rootPlugins) return;
+    const std::string rootCompanion = *rootPlugins + "\\gen_zorv.dll";
     const Scenario atTheRoot[] = {
         {.name = "empty WinampPath: the current drive's root", .before = Installed(""),
-         .filesBefore = {{RootCompanion, "plug-in"}}, .tail = " /uninstall", .boxes = {},
-         .after = {Option("WinampPath", "")}, .filesAfter = {{RootCompanion, std::nullopt}}},
+         .filesBefore = {{rootCompanion, "plug-in"}}, .tail = " /uninstall", .boxes = {},
+         .after = {Option("WinampPath", "")}, .filesAfter = {{rootCompanion, std::nullopt}}},
         {.name = "a player at the current drive's root, named without a letter: no network path",
-         .before = Installed("\\winamp.exe"), .filesBefore = {{RootCompanion, "plug-in"}}, .tail = " /uninstall",
-         .boxes = {}, .filesAfter = {{RootCompanion, std::nullopt}}},
+         .before = Installed("\\winamp.exe"), .filesBefore = {{rootCompanion, "plug-in"}}, .tail = " /uninstall",
+         .boxes = {}, .filesAfter = {{rootCompanion, std::nullopt}}},
     };
-    MakeFolder(*RootPlugins);
+    MakeFolder(*rootPlugins);
     for (const Scenario& scenario : atTheRoot) Check(scenario);
-    RemoveDirectoryA(RootPlugins->c_str());
+    RemoveDirectoryA(rootPlugins->c_str());
 }
 
 TEST(Uninstall, TheDefaultPlayerPathWhenNoneIsStored) {

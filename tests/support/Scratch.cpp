@@ -2,6 +2,8 @@
 
 #include "tests/support/RegistryLinks.h"
 
+#include "platform/Native.h"
+
 #include <sddl.h>
 
 #include <algorithm>
@@ -52,10 +54,7 @@ std::string BuiltPath(const char* variable, const char* built) {
 
 void SetUpFailed(const std::string& what) { throw std::runtime_error("set-up failed: " + what); }
 
-bool UnderWine() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
+bool UnderWine() { return NativeCall<void*>("wine_get_version") != nullptr; }
 
 std::optional<std::string> ThirtyTwoBitEmulator() {
     if (!UnderWine()) return std::nullopt;
@@ -83,9 +82,7 @@ ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
 namespace {
 std::string UnixPathOf(const std::string& path) {
-    using UnixNameCall = char*(CDECL*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixNameCall>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    const auto unixName = SystemCall<char*(CDECL*)(const wchar_t*)>("kernel32.dll", "wine_get_unix_file_name");
     char* name = unixName ? unixName(WideOf(path, CP_ACP).c_str()) : nullptr;
     const std::string unix = name ? name : "";
     if (name) HeapFree(GetProcessHeap(), 0, name);
@@ -126,15 +123,19 @@ bool NameTaken(const std::string& path) {
     CloseHandle(probe);
     return false;
 }
-}  // namespace
 
-bool MakeFileLink(const std::string& path, const std::string& target, FileLinkKind kind) {
+bool LinkMade(const std::string& path, const std::string& target, FileLinkKind kind) {
     if (kind == FileLinkKind::Hard) return CreateHardLinkA(path.c_str(), target.c_str(), nullptr) != 0;
     if (!UnderWine())
         return CreateSymbolicLinkA(path.c_str(), target.c_str(), 0) &&
                (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     return RunUnixShell("ln -s \"$1\" \"$2\"", {target, path}) && NameTaken(path) &&
            ReadFileText(path) == ReadFileText(target);
+}
+}  // namespace
+
+void MakeFileLink(const std::string& path, const std::string& target, FileLinkKind kind) {
+    if (!LinkMade(path, target, kind)) SetUpFailed("the link " + path);
 }
 
 void RemoveSymbolicLink(const std::string& path) {
@@ -145,6 +146,11 @@ void RemoveSymbolicLink(const std::string& path) {
 DWORD ProtectionOf(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes == INVALID_FILE_ATTRIBUTES ? attributes : attributes & ProtectiveAttributes;
+}
+
+void SetProtection(const std::string& path, DWORD protection) {
+    SetFileAttributesA(path.c_str(), protection ? protection : FILE_ATTRIBUTE_NORMAL);
+    if (ProtectionOf(path) != protection) SetUpFailed("the attributes of " + path);
 }
 
 void WriteFileText(const std::string& path, const std::string& content) {

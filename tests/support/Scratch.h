@@ -41,14 +41,17 @@ private:
 };
 
 // A second name for the file at target (a hard link), or a symbolic link to target, which need
-// not exist; true when the link is there afterwards. Wine's symbolic links are Unix ones: made and
-// removed through the Unix tools there, since Wine makes none and deletes a link's target.
+// not exist; a link that is not there afterwards fails the set-up. Wine's symbolic links are Unix
+// ones: made and removed through the Unix tools there, since Wine makes none and deletes a link's
+// target.
 enum class FileLinkKind { Hard, Symbolic };
-bool MakeFileLink(const std::string& path, const std::string& target, FileLinkKind kind);
+void MakeFileLink(const std::string& path, const std::string& target, FileLinkKind kind);
 void RemoveSymbolicLink(const std::string& path);
 // The attributes that protect a file (read-only, hidden, system); INVALID_FILE_ATTRIBUTES for none there.
 constexpr DWORD ProtectiveAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 DWORD ProtectionOf(const std::string& path);
+// Gives the file exactly these protective attributes (0: none).
+void SetProtection(const std::string& path, DWORD protection);
 
 void WriteFileText(const std::string& path, const std::string& content);
 std::optional<std::string> ReadFileText(const std::string& path);

@@ -128,7 +128,8 @@ TEST_F(FileTest, RemoveFileReportsWhatThePlatformDid) {
     // A read-only file that cannot go (mapped as a program's code) keeps its attribute.
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    ASSERT_TRUE(CopyFileA(self, path.c_str(), FALSE) && SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(CopyFileA(self, path.c_str(), FALSE));
+    SetProtection(path, FILE_ATTRIBUTE_READONLY);
     const HMODULE image = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(image, nullptr);
     EXPECT_FALSE(RemoveFile(path));
