@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
     if (script.program.empty()) Usage();
     const RunOutcome outcome = RunProgram(script);
     if (!outcome.started) {
-        std::fprintf(stderr, "tqdrive: cannot start %s\n", script.program.c_str());
+        std::fprintf(stderr, "tqdrive: cannot start %s (error %lu)\n", script.program.c_str(),
+                     static_cast<unsigned long>(outcome.startError));
         return 2;
     }
     std::fputs(Transcript(outcome).c_str(), stdout);

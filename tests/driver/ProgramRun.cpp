@@ -209,7 +209,10 @@ RunOutcome RunProgram(const RunScript& script) {
                        nullptr,
                        script.workingFolder.empty() ? nullptr : script.workingFolder.c_str(),
                        &startup, &process) != 0;
-    if (!outcome.started) return outcome;
+    if (!outcome.started) {
+        outcome.startError = GetLastError();
+        return outcome;
+    }
 
     const DWORD deadline = GetTickCount() + script.timeoutMs;
     HWND answered = nullptr;

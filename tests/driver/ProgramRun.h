@@ -20,6 +20,7 @@ struct RunOutcome {
     DWORD exitCode = 0;
     bool timedOut = false;
     bool started = false;
+    DWORD startError = 0;  // why it did not start
 };
 
 // One step of the answer script: actions separated by '+', the last one a button.

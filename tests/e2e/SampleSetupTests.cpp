@@ -1,60 +1,104 @@
-// The program as its real callers run it: the sample product setup and uninstaller, started
-// silently (/S), run it with /install and /uninstall; the boxes the program shows on their
-// behalf are answered as a user would.
+// The program as its real callers run it: the sample product setups and uninstallers of both
+// engines, started silently, run it with /install and /uninstall; the boxes the program shows on
+// their behalf are answered as a user would.
+#include <cstring>
+
 #include <gtest/gtest.h>
 
+#include "platform/text/Text.h"
 #include "tests/e2e/Scenario.h"
 
 namespace {
 constexpr char StandIn[] = "stand-in companion plug-in\n";
-constexpr DWORD SetupFailed = 2;  // the sample setup's exit code when the program failed
 
-std::string SampleSetup(const char* version) {
-    return TQ_BUILT(TQ_SAMPLE_DIR) + "\\TarnquillSample-" + version + ".exe";
-}
 // Where users have it: a path with a space and parentheses.
 const std::string Product = "{dir}\\Program Files (x86)\\Tarnquill";
-const std::string IntoProduct = " /S /D=" + Product;
-// In place (_?=), so that the uninstaller is waited for; it cannot then delete itself.
-const std::string Uninstaller = Product + "\\uninstall.exe";
-const std::string UninstallInPlace = " /S _?=" + Product;
-std::vector<RunBefore> Installs(std::initializer_list<const char*> versions) {
+
+// A sample setup as a setup author copies it, built for versions 1.0, 1.9, 1.10 and 2.0.
+struct Engine {
+    const char* name;
+    const char* setups;  // TQ_SAMPLE_DIR\<setups>-<version>.exe
+    std::string intoProduct;
+    std::string uninstaller;
+    std::string silentUninstall;  // the uninstaller is waited for
+    std::string entry;            // the setup's own uninstall entry; empty: "Tarnquill <version>"
+    DWORD setupFailed;            // its exit codes when the program failed or could not start
+    DWORD uninstallFailed;
+    bool uninstallerGoes;  // the waited-for uninstaller removes itself and the product folder
+    std::string uninstallLog;
+};
+const Engine Engines[] = {
+    // In place (_?=), so that the uninstaller is waited for; it cannot then delete itself.
+    {"NSIS", "TarnquillSample", " /S /D=" + Product, Product + "\\uninstall.exe", " /S _?=" + Product, "", 2, 2,
+     false, ""},
+    // Its uninstaller ends while a copy of itself still removes files: its log tells when it is done.
+    {"Inno Setup", "TarnquillInnoSample", " /VERYSILENT /SUPPRESSMSGBOXES /NORESTART /DIR=\"" + Product + "\"",
+     Product + "\\unins000.exe", " /VERYSILENT /SUPPRESSMSGBOXES /NORESTART /LOG=\"{dir}\\uninstall.log\"",
+     "Tarnquill_is1", 10, 1, true, "{dir}\\uninstall.log"},
+};
+
+std::string SampleSetup(const Engine& engine, const char* version) {
+    return TQ_BUILT(TQ_SAMPLE_DIR) + "\\" + engine.setups + "-" + version + ".exe";
+}
+std::vector<RunBefore> Installs(const Engine& engine, std::initializer_list<const char*> versions) {
     std::vector<RunBefore> runs;
-    for (const char* version : versions) runs.push_back({SampleSetup(version), IntoProduct});
+    for (const char* version : versions) runs.push_back({SampleSetup(engine, version), engine.intoProduct});
     return runs;
 }
+// A path below the scratch folder, unquoted, in capitals.
+std::string InCapitals(const std::string& path) { return "{dir}" + AsciiUpper(path.substr(std::strlen("{dir}"))); }
+std::string Named(const Engine& engine, const char* what) { return std::string(engine.name) + ": " + what; }
 
-RegEntry EntryValue(const char* version, const char* name, const std::string& text) {
-    return Value(HKEY_LOCAL_MACHINE, EntryKey(std::string("Tarnquill ") + version), name, Sz(text));
+RegEntry EntryValue(const Engine& engine, const char* version, const char* name, const std::string& text) {
+    const std::string entry = engine.entry.empty() ? std::string("Tarnquill ") + version : engine.entry;
+    return Value(HKEY_LOCAL_MACHINE, EntryKey(entry), name, Sz(text));
 }
 RegEntry Options(const char* name, const std::string& text) { return Value(HKEY_CURRENT_USER, OptionsKey, name, Sz(text)); }
 RegEntry Autostart() { return Value(HKEY_CURRENT_USER, RunKey, "Tarnquill", Sz("C:\\Tarnquill\\Tarnquill.exe")); }
+RegEntry WrongType(HKEY root, const std::string& key, const char* name) {
+    return Value(root, key, name, {REG_DWORD, std::string(4, '\1')});
+}
+// The product's files as its setup left them.
+const std::vector<FileEntry> ProductFiles = {{Companion, StandIn}, {Product + "\\gen_zorv.dll", StandIn}};
 
-TEST(SampleSetup, FirstInstallAsksTheWinKeyQuestionAndRecordsOneEntry) {
-    Check({.name = "first install of 1.0", .program = SampleSetup("1.0"), .before = {PlayCommand(QuotedPlayer)},
-           .tail = IntoProduct, .answers = {"yes"}, .boxes = {says::Question},
-           .after = {Options("DefaultModifier", "8"), Options("WinampPath", Player),
-                     EntryValue("1.0", "DisplayName", "Tarnquill 1.0"), EntryValue("1.0", "DisplayVersion", "1.0"),
-                     EntryValue("1.0", "Publisher", "Halvorstead"),
-                     EntryValue("1.0", "UninstallString", "\"" + Uninstaller + "\"")},
-           .filesAfter = {{Companion, StandIn}, {Product + "\\gen_zorv.dll", StandIn}},
-           .productEntriesAfter = 1});
+TEST(SampleSetup, FirstInstallAsksTheWinKeyQuestionAndPrunesOlderEntries) {
+    for (const Engine& engine : Engines) {
+        const std::string name = Named(engine, "first install of 1.0 over a 0.9 entry");
+        Check({.name = name.c_str(), .program = SampleSetup(engine, "1.0"),
+               .before = {PlayCommand(QuotedPlayer), Entry("Tarnquill 0.9")}, .tail = engine.intoProduct,
+               .answers = {"yes"}, .boxes = {says::Question},
+               .after = {Options("DefaultModifier", "8"), Options("WinampPath", Player), NoEntry("Tarnquill 0.9"),
+                         EntryValue(engine, "1.0", "DisplayName", "Tarnquill 1.0"),
+                         EntryValue(engine, "1.0", "DisplayVersion", "1.0"),
+                         EntryValue(engine, "1.0", "Publisher", "Halvorstead"),
+                         EntryValue(engine, "1.0", "UninstallString", "\"" + engine.uninstaller + "\"")},
+               .filesAfter = {{Companion, StandIn}, {Product + "\\gen_zorv.dll", StandIn}},
+               .productEntriesAfter = 1});
+    }
 }
 
 TEST(SampleSetup, ANewVersionLeavesOnlyItsOwnEntry) {
-    Check({.name = "2.0 over 1.0", .program = SampleSetup("2.0"),
-           .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Entry("Tarnquill 1.0"), Entry("TqOther Program")},
-           .tail = IntoProduct, .boxes = {},
-           .after = {NoEntry("Tarnquill 1.0"), EntryValue("2.0", "DisplayName", "Tarnquill 2.0")},
-           .filesAfter = {{Companion, StandIn}}, .productEntriesAfter = 1});
+    for (const Engine& engine : Engines) {
+        const std::string name = Named(engine, "2.0 over 1.0");
+        Check({.name = name.c_str(), .program = SampleSetup(engine, "2.0"), .runsBefore = Installs(engine, {"1.0"}),
+               .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Entry("TqOther Program")},
+               .tail = engine.intoProduct, .boxes = {},
+               .after = {NoEntry("Tarnquill 1.0"), EntryValue(engine, "2.0", "DisplayName", "Tarnquill 2.0"),
+                         EntryValue(engine, "2.0", "DisplayVersion", "2.0")},
+               .filesAfter = {{Companion, StandIn}}, .productEntriesAfter = 1});
+    }
 }
 
 TEST(SampleSetup, TheSetupWaitsWhileWinampRuns) {
-    Check({.name = "install while Winamp runs", .program = SampleSetup("2.0"),
-           .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Entry("Tarnquill 1.0")},
-           .filesBefore = {{Companion, "companion plug-in, old build"}}, .winampRunning = true, .tail = IntoProduct,
-           .answers = {"ok", "closewinamp+ok"}, .boxes = {says::CopyWait, says::CopyWait},
-           .after = {NoEntry("Tarnquill 1.0")}, .filesAfter = {{Companion, StandIn}}, .productEntriesAfter = 1});
+    for (const Engine& engine : Engines) {
+        const std::string name = Named(engine, "install while Winamp runs");
+        Check({.name = name.c_str(), .program = SampleSetup(engine, "2.0"),
+               .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Entry("Tarnquill 1.0")},
+               .filesBefore = {{Companion, "companion plug-in, old build"}}, .winampRunning = true,
+               .tail = engine.intoProduct, .answers = {"ok", "closewinamp+ok"},
+               .boxes = {says::CopyWait, says::CopyWait}, .after = {NoEntry("Tarnquill 1.0")},
+               .filesAfter = {{Companion, StandIn}}, .productEntriesAfter = 1});
+    }
 }
 
 TEST(SampleSetup, TheUninstallerRemovesTheProductAndOffersRetry) {
@@ -63,49 +107,67 @@ TEST(SampleSetup, TheUninstallerRemovesTheProductAndOffersRetry) {
     const std::vector<RegEntry> gone = {NoValue(HKEY_CURRENT_USER, OptionsKey, "FirstRunMarker"),
                                         NoValue(HKEY_CURRENT_USER, RunKey, "Tarnquill"), NoEntry("Tarnquill 1.0"),
                                         Options("WinampPath", Player)};
-    const std::vector<FileEntry> removed = {{Companion, std::nullopt},
-                                            {Product + "\\TarnquillSetup.exe", std::nullopt},
-                                            {Product + "\\gen_zorv.dll", std::nullopt}};
-    Check({.name = "uninstall", .program = Uninstaller, .runsBefore = Installs({"1.0"}), .before = installed,
-           .tail = UninstallInPlace, .boxes = {}, .after = gone, .filesAfter = removed, .productEntriesAfter = 0});
-    Check({.name = "uninstall with the plug-in held", .program = Uninstaller, .runsBefore = Installs({"1.0"}),
-           .before = installed, .tail = UninstallInPlace, .answers = {"release+retry"}, .heldFile = Companion,
-           .boxes = {says::DeletionFailed}, .after = gone, .filesAfter = removed, .productEntriesAfter = 0});
-    // The program keeps the entry that sorts last, whichever version installed last: the
-    // uninstaller removes every entry that names it.
-    const std::pair<const char*, std::vector<RunBefore>> histories[] = {
-        {"2.0, then 1.0 over it, uninstalled", Installs({"2.0", "1.0"})},
-        {"1.9, then 1.10 over it, uninstalled", Installs({"1.9", "1.10"})}};
-    for (const auto& [name, installs] : histories)
-        Check({.name = name, .program = Uninstaller, .runsBefore = installs, .before = installed,
-               .tail = UninstallInPlace, .boxes = {}, .after = gone, .filesAfter = removed,
-               .productEntriesAfter = 0});
+    for (const Engine& engine : Engines) {
+        std::vector<FileEntry> removed = {{Companion, std::nullopt},
+                                          {Product + "\\TarnquillSetup.exe", std::nullopt},
+                                          {Product + "\\gen_zorv.dll", std::nullopt}};
+        if (engine.uninstallerGoes) removed.push_back({Product, std::nullopt});
+        // The program keeps the entry that sorts last, whichever version installed last: the
+        // uninstaller removes every entry that names it, quoted or not, letter case ignored.
+        std::vector<RunBefore> withCopiedEntry = Installs(engine, {"1.0"});
+        withCopiedEntry.back().then = {Value(HKEY_LOCAL_MACHINE, EntryKey("Tarnquill 1.0 (copy)"), "UninstallString",
+                                             Sz(InCapitals(engine.uninstaller)))};
+        const std::pair<std::string, std::vector<RunBefore>> histories[] = {
+            {Named(engine, "uninstall, with a copied entry naming the uninstaller"), withCopiedEntry},
+            {Named(engine, "2.0, then 1.0 over it, uninstalled"), Installs(engine, {"2.0", "1.0"})},
+            {Named(engine, "1.9, then 1.10 over it, uninstalled"), Installs(engine, {"1.9", "1.10"})}};
+        for (const auto& [name, installs] : histories)
+            Check({.name = name.c_str(), .program = engine.uninstaller, .runsBefore = installs, .before = installed,
+                   .tail = engine.silentUninstall, .awaitLog = engine.uninstallLog, .boxes = {}, .after = gone,
+                   .filesAfter = removed, .productEntriesAfter = 0});
+        const std::string held = Named(engine, "uninstall with the plug-in held");
+        Check({.name = held.c_str(), .program = engine.uninstaller, .runsBefore = Installs(engine, {"1.0"}),
+               .before = installed, .tail = engine.silentUninstall, .answers = {"release+retry"},
+               .heldFile = Companion, .awaitLog = engine.uninstallLog, .boxes = {says::DeletionFailed},
+               .after = gone, .filesAfter = removed, .productEntriesAfter = 0});
+    }
 }
 
 TEST(SampleSetup, AFailedUninstallKeepsTheProductForAnotherTry) {
-    Check({.name = "uninstall with a stored player path of a wrong value type", .program = Uninstaller,
-           .runsBefore = {{SampleSetup("1.0"), IntoProduct,
-                           {Value(HKEY_CURRENT_USER, OptionsKey, "WinampPath", {REG_DWORD, std::string(4, '\1')})}}},
-           .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Autostart()},
-           .tail = UninstallInPlace,
-           .boxes = {std::string(says::FailureBoxStart) + "Invalid data type for 'WinampPath'\\." + says::FailureBoxEnd},
-           .exitCode = SetupFailed,
-           .after = {EntryValue("1.0", "UninstallString", "\"" + Uninstaller + "\""),
-                     Value(HKEY_CURRENT_USER, RunKey, "Tarnquill", Sz("C:\\Tarnquill\\Tarnquill.exe"))},
-           .filesAfter = {{Companion, StandIn}, {Product + "\\gen_zorv.dll", StandIn}},
-           .productEntriesAfter = 1});
+    for (const Engine& engine : Engines) {
+        const RegEntry entryKept = EntryValue(engine, "1.0", "UninstallString", "\"" + engine.uninstaller + "\"");
+        const std::string failing = Named(engine, "uninstall with a stored player path of a wrong value type");
+        Check({.name = failing.c_str(), .program = engine.uninstaller,
+               .runsBefore = {{SampleSetup(engine, "1.0"), engine.intoProduct,
+                               {WrongType(HKEY_CURRENT_USER, OptionsKey, "WinampPath")}}},
+               .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Autostart()}, .tail = engine.silentUninstall,
+               .awaitLog = engine.uninstallLog,
+               .boxes = {std::string(says::FailureBoxStart) + "Invalid data type for 'WinampPath'\\." +
+                         says::FailureBoxEnd},
+               .exitCode = engine.uninstallFailed, .after = {entryKept, Autostart()},
+               .filesAfter = ProductFiles, .productEntriesAfter = 1});
+        const std::string missing = Named(engine, "uninstall whose program is missing");
+        Check({.name = missing.c_str(), .program = engine.uninstaller,
+               .runsBefore = {{SampleSetup(engine, "1.0"), engine.intoProduct, {},
+                               {{Product + "\\TarnquillSetup.exe", std::nullopt}}}},
+               .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Autostart()}, .tail = engine.silentUninstall,
+               .awaitLog = engine.uninstallLog, .boxes = {}, .exitCode = engine.uninstallFailed,
+               .after = {entryKept, Autostart()}, .filesAfter = ProductFiles, .productEntriesAfter = 1});
+    }
 }
 
 TEST(SampleSetup, AFailureInsideTheProgramFailsTheSetup) {
-    Check({.name = "a Play command of a wrong value type", .program = SampleSetup("1.0"),
-           .before = {GeneralPresent(), Value(HKEY_CLASSES_ROOT, FileCommandKey, "", {REG_DWORD, std::string(4, '\1')}),
-                      Entry("Tarnquill 0.9")},
-           .tail = IntoProduct,
-           .boxes = {std::string(says::FailureBoxStart) + "Invalid data type for ''\\." + says::FailureBoxEnd},
-           .exitCode = SetupFailed,
-           // Nothing after the failure ran: no player path stored, no entry pruned.
-           .after = {NoValue(HKEY_CURRENT_USER, OptionsKey, "WinampPath"), Entry("Tarnquill 0.9"),
-                     EntryValue("1.0", "DisplayName", "Tarnquill 1.0")},
-           .productEntriesAfter = 2});
+    for (const Engine& engine : Engines) {
+        const std::string name = Named(engine, "a Play command of a wrong value type");
+        Check({.name = name.c_str(), .program = SampleSetup(engine, "1.0"),
+               .before = {GeneralPresent(), WrongType(HKEY_CLASSES_ROOT, FileCommandKey, ""), Entry("Tarnquill 0.9")},
+               .tail = engine.intoProduct,
+               .boxes = {std::string(says::FailureBoxStart) + "Invalid data type for ''\\." + says::FailureBoxEnd},
+               .exitCode = engine.setupFailed,
+               // Nothing after the failure ran: no player path stored, no entry pruned.
+               .after = {NoValue(HKEY_CURRENT_USER, OptionsKey, "WinampPath"), Entry("Tarnquill 0.9"),
+                         EntryValue(engine, "1.0", "DisplayName", "Tarnquill 1.0")},
+               .productEntriesAfter = 2});
+    }
 }
 }  // namespace

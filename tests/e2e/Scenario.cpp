@@ -72,6 +72,23 @@ void Apply(const RegEntry& entry, const std::string& dir, const std::string& wd)
     }
 }
 
+void Apply(const FileEntry& file, const std::string& dir, const std::string& wd) {
+    const std::string path = Replaced(file.path, dir, wd);
+    if (file.content) WriteFileText(path, *file.content);
+    else if (!DeleteFileA(path.c_str()) && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        SetUpFailed("the removal of " + path);
+    if (file.protection) SetProtection(path, *file.protection);
+}
+
+// Polls: the writer may still be starting when this begins.
+bool LogClosed(const std::string& path, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited <= timeoutMs; waited += 100) {
+        if (ReadFileText(path).value_or("").find("Log closed.") != std::string::npos) return true;
+        Sleep(100);
+    }
+    return false;
+}
+
 void Verify(const RegEntry& entry, const std::string& dir, const std::string& wd, const char* scenario) {
     if (entry.name == "(key)") {
         EXPECT_EQ(KeyExists(entry.root, entry.key), entry.value.has_value()) << scenario << ": key " << entry.key;
@@ -193,12 +210,7 @@ ScenarioResult Check(const Scenario& scenario) {
     for (const char* folder : PluginFolders) WriteFileText(scratch / folder + "\\" + OtherPlugin, "another plug-in");
     SetValue(HKEY_CURRENT_USER, RunKey, "TqOtherProgram", Sz("other.exe"));
     for (const std::string& folder : scenario.foldersBefore) MakeFolder(Replaced(folder, dir, wd));
-    for (const FileEntry& file : scenario.filesBefore) {
-        const std::string path = Replaced(file.path, dir, wd);
-        if (file.content) WriteFileText(path, *file.content);
-        else DeleteFileA(path.c_str());
-        if (file.protection) SetProtection(path, *file.protection);
-    }
+    for (const FileEntry& file : scenario.filesBefore) Apply(file, dir, wd);
     for (const FileLink& link : scenario.fileLinks)
         MakeFileLink(Replaced(link.path, dir, wd), Replaced(link.target, dir, wd), link.kind);
     for (const RegEntry& entry : scenario.before) Apply(entry, dir, wd);
@@ -216,6 +228,7 @@ ScenarioResult Check(const Scenario& scenario) {
         EXPECT_EQ(outcome.exitCode, 0u) << scenario.name << ": the run before, " << run.program << run.tail << "\n"
                                         << Transcript(outcome);
         for (const RegEntry& entry : run.then) Apply(entry, dir, wd);
+        for (const FileEntry& file : run.filesThen) Apply(file, dir, wd);
     }
     RunScript script = ScriptFor(Replaced(scenario.tail, dir, wd), wd);
     if (!scenario.program.empty()) {
@@ -228,9 +241,13 @@ ScenarioResult Check(const Scenario& scenario) {
     script.heldFile = Replaced(scenario.heldFile, dir, wd);
     script.timeoutMs = scenario.timeoutMs;
     const RunOutcome outcome = RunProgram(script);
+    if (!scenario.awaitLog.empty()) {
+        EXPECT_TRUE(LogClosed(Replaced(scenario.awaitLog, dir, wd), scenario.timeoutMs))
+            << scenario.name << ": " << scenario.awaitLog << " never said \"Log closed.\"";
+    }
 
     ScenarioResult result{outcome.timedOut, IsCrash(outcome), Differences(foreignBefore, ForeignState(scratch))};
-    EXPECT_TRUE(outcome.started) << scenario.name;
+    EXPECT_TRUE(outcome.started) << scenario.name << ": not started, error " << outcome.startError;
     EXPECT_FALSE(result.hung) << scenario.name;
     EXPECT_EQ(result.foreignChanged, 0) << scenario.name;
     const std::vector<std::string> seen = BoxesSeen(outcome);
@@ -244,6 +261,9 @@ ScenarioResult Check(const Scenario& scenario) {
     for (const FileEntry& file : scenario.filesAfter) {
         const std::string path = Replaced(file.path, dir, wd);
         EXPECT_EQ(ReadFileText(path), file.content) << scenario.name << ": " << file.path;
+        if (!file.content) {
+            EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << scenario.name << ": " << file.path;
+        }
         if (file.protection) {
             EXPECT_EQ(ProtectionOf(path), *file.protection) << scenario.name << ": attributes of " << file.path;
         }

@@ -55,18 +55,19 @@ struct RegEntry {
     std::optional<RegValue> value;  // nullopt: absent afterwards; before: not set (a key: removed)
 };
 
+struct FileEntry {
+    std::string path;                    // with {dir} / {wd}
+    std::optional<std::string> content;  // nullopt: absent (afterwards: no file nor folder by that name)
+    std::optional<DWORD> protection;     // read-only, hidden, system: set before, checked after
+};
+
 // A run made before the checked one, once the state is set, its boxes answered OK and unchecked;
-// it must end with exit code 0. `then` is set once it has ended.
+// it must end with exit code 0. `then` and `filesThen` are set once it has ended.
 struct RunBefore {
     std::string program;
     std::string tail;
     std::vector<RegEntry> then;
-};
-
-struct FileEntry {
-    std::string path;                    // with {dir} / {wd}
-    std::optional<std::string> content;  // nullopt: absent
-    std::optional<DWORD> protection;     // read-only, hidden, system: set before, checked after
+    std::vector<FileEntry> filesThen;
 };
 
 // A link in the file system, made once the files are in place: a second name for a file, or a
@@ -108,6 +109,9 @@ struct Scenario {
     // Keys below HKEY_LOCAL_MACHINE whose access lists grant only what deleting a tree needs.
     std::vector<std::string> narrowKeys;
     DWORD timeoutMs = 20000;
+    // A log that the run goes on writing after its process has ended (an uninstaller that hands
+    // over to a copy of itself): the state is read once the log says "Log closed.".
+    std::string awaitLog;
     std::vector<std::string> boxes;  // "caption | text | buttons | icon", one per box; "re:" + regex
     DWORD exitCode = 0;
     std::vector<RegEntry> after;
