@@ -80,15 +80,6 @@ void Apply(const FileEntry& file, const std::string& dir, const std::string& wd)
     if (file.protection) SetProtection(path, *file.protection);
 }
 
-// Polls: the writer may still be starting when this begins.
-bool LogClosed(const std::string& path, DWORD timeoutMs) {
-    for (DWORD waited = 0; waited <= timeoutMs; waited += 100) {
-        if (ReadFileText(path).value_or("").find("Log closed.") != std::string::npos) return true;
-        Sleep(100);
-    }
-    return false;
-}
-
 void Verify(const RegEntry& entry, const std::string& dir, const std::string& wd, const char* scenario) {
     if (entry.name == "(key)") {
         EXPECT_EQ(KeyExists(entry.root, entry.key), entry.value.has_value()) << scenario << ": key " << entry.key;
@@ -242,7 +233,9 @@ ScenarioResult Check(const Scenario& scenario) {
     script.timeoutMs = scenario.timeoutMs;
     const RunOutcome outcome = RunProgram(script);
     if (!scenario.awaitLog.empty()) {
-        EXPECT_TRUE(LogClosed(Replaced(scenario.awaitLog, dir, wd), scenario.timeoutMs))
+        const std::string log = Replaced(scenario.awaitLog, dir, wd);
+        EXPECT_TRUE(WaitUntil([&] { return ReadFileText(log).value_or("").find("Log closed.") != std::string::npos; },
+                              scenario.timeoutMs))
             << scenario.name << ": " << scenario.awaitLog << " never said \"Log closed.\"";
     }
 

@@ -52,6 +52,14 @@ std::string BuiltPath(const char* variable, const char* built) {
     return WindowsPathOf(moved && *moved ? moved : built);
 }
 
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    for (DWORD waited = 0;; waited += 100) {
+        if (done()) return true;
+        if (waited >= timeoutMs) return false;
+        Sleep(100);
+    }
+}
+
 void SetUpFailed(const std::string& what) { throw std::runtime_error("set-up failed: " + what); }
 
 bool UnderWine() { return NativeCall<void*>("wine_get_version") != nullptr; }
@@ -107,9 +115,8 @@ bool RunUnixShell(const std::string& script, const std::vector<std::string>& pat
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    bool done = false;
-    for (int wait = 0; wait < 100 && !done; ++wait, Sleep(100))
-        done = GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool done =
+        WaitUntil([&] { return GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
     DeleteFileA(marker.c_str());
     DeleteFileA(file.c_str());
     return done;

@@ -2,6 +2,7 @@
 // What tests set up around the code under test: folders, files and registry values.
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -18,6 +19,9 @@ std::string BuiltPath(const char* variable, const char* built);
 // A set-up step that did not take effect: the test that asked for it fails with this message
 // rather than run as another, ordinary case.
 [[noreturn]] void SetUpFailed(const std::string& what);
+
+// Polls until done() holds, for timeoutMs at the most; whether it came to hold.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
 // Whether this runs under Wine rather than on Windows itself.
 bool UnderWine();
