@@ -220,7 +220,7 @@ RunOutcome RunProgram(const RunScript& script) {
         PumpMessages();
         if (GetTickCount() > deadline) {
             TerminateProcess(process.hProcess, 0xDEAD);
-            WaitForSingleObject(process.hProcess, INFINITE);
+            WaitForSingleObject(process.hProcess, 10000);
             outcome.timedOut = true;
             break;
         }

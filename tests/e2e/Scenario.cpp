@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <regex>
 
@@ -276,11 +275,7 @@ ScenarioResult Check(const Scenario& scenario) {
 }
 
 void RecordHostile(const Scenario& scenario, const ScenarioResult& result) {
-    const char* folder = std::getenv("TQ_RELIABILITY_DIR");
-    if (!folder || !*folder) return;
-    const char* setup = std::getenv("TQ_SETUP");
-    const std::string file = std::string(folder) + "/hostile-" + (setup && *setup ? setup : "unnamed") + ".log";
-    std::ofstream log(WindowsPathOf(file), std::ios::app);
-    log << "hostile hung=" << result.hung << " crashed=" << result.crashed << " foreign=" << result.foreignChanged
-        << " case=" << scenario.name << "\n";
+    RecordReliability("hostile", "hostile hung=" + std::to_string(result.hung) + " crashed=" +
+                                     std::to_string(result.crashed) + " foreign=" + std::to_string(result.foreignChanged) +
+                                     " case=" + scenario.name);
 }

@@ -66,16 +66,20 @@ bool UnderWine() { return NativeCall<void*>("wine_get_version") != nullptr; }
 
 std::optional<std::string> ThirtyTwoBitEmulator() {
     if (!UnderWine()) return std::nullopt;
-    constexpr char Entries[] = "Z:\\proc\\sys\\fs\\binfmt_misc";
-    constexpr char I386Magic[] = "\nmagic 7f454c4601010100000000000000000002000300\n";
-    for (const std::string& name : FolderEntries(Entries)) {
-        const std::string entry = ReadFileText(std::string(Entries) + "\\" + name).value_or("");
-        const size_t interpreter = entry.find("\ninterpreter ");
-        if (entry.rfind("enabled\n", 0) == 0 && entry.find(I386Magic) != std::string::npos &&
-            interpreter != std::string::npos)
-            return entry.substr(interpreter + 13, entry.find('\n', interpreter + 1) - interpreter - 13);
-    }
-    return std::nullopt;
+    const char* code = std::getenv("TQ_32BIT_CODE");
+    if (!code || !*code)
+        SetUpFailed("TQ_32BIT_CODE is not set: under Wine, run the test programs through tests/wine/run-in-prefix, "
+                    "which says how this machine runs 32-bit code");
+    if (std::string(code) == "native") return std::nullopt;
+    return code;
+}
+
+void RecordReliability(const std::string& kind, const std::string& line) {
+    const char* folder = std::getenv("TQ_RELIABILITY_DIR");
+    if (!folder || !*folder) return;
+    const char* setup = std::getenv("TQ_SETUP");
+    const std::string file = std::string(folder) + "/" + kind + "-" + (setup && *setup ? setup : "unnamed") + ".log";
+    std::ofstream(WindowsPathOf(file), std::ios::app) << line << "\n";
 }
 
 ScratchFolder::ScratchFolder(const std::string& name) {

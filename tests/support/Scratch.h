@@ -25,9 +25,12 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
 // Whether this runs under Wine rather than on Windows itself.
 bool UnderWine();
-// The emulator that runs 32-bit code on this machine, when one does: under Wine on a kernel whose
-// binfmt_misc sends 32-bit programs to an emulator (whose fault codes are not the processor's).
+// The emulator that runs 32-bit code on this machine, when one does (whose fault codes are not the
+// processor's): under Wine, as TQ_32BIT_CODE says, which tests/wine/thirty-two-bit-code decides.
 std::optional<std::string> ThirtyTwoBitEmulator();
+// Appends a line to this setup's reliability log of that kind (KIND-SETUP.log in
+// TQ_RELIABILITY_DIR), which the test command's summaries read; nothing without that folder.
+void RecordReliability(const std::string& kind, const std::string& line);
 
 // A fresh, empty folder for one test, removed again with everything in it.
 class ScratchFolder {

@@ -2,7 +2,8 @@
 # which counts and prints each outcome (the command's output shown when it fails), `checks_end`,
 # which prints the count and fails on any failure, and `reg`, Windows' reg.exe in the test prefix
 # (WINEPREFIX and TQ_WINE set as for the other tests), whose exit status its pipe keeps: a set-up
-# write that fails stops the script. A reader that stops early (grep -q) would break that pipe.
+# write that fails, or takes over a minute, stops the script. A reader that stops early (grep -q)
+# would break that pipe.
 set -o pipefail
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -16,4 +17,4 @@ checks_end() {
     echo "$1: $passed passed, $failed failed"
     [ $failed -eq 0 ]
 }
-reg() { WINEDEBUG=-all "$TQ_WINE" reg "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+reg() { WINEDEBUG=-all timeout -k 5 60 "$TQ_WINE" reg "$@" </dev/null 2>/dev/null | tr -d '\r'; }
