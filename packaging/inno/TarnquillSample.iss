@@ -130,8 +130,10 @@ procedure CurUninstallStepChanged(CurUninstallStep: TUninstallStep);
 begin
   if CurUninstallStep = usUninstall then begin
     // Removes the first-run marker and the autostart entry, waits while Winamp runs, and deletes
-    // the companion plug-in, offering Retry while it is held. Aborted here, before anything is
-    // removed, the uninstaller ends with exit code 1 and keeps the entry and the files, so that
+    // the companion plug-in, offering Retry while it is held. Cancel there still ends it with exit
+    // code 0: the uninstall goes on and the plug-in stays in Winamp's Plugins folder. Only when it
+    // cannot start or ends with another code is the uninstall aborted here, before anything is
+    // removed: the uninstaller ends with exit code 1 and keeps the entry and the files, so that
     // the uninstall can be run again.
     if RunManager('/uninstall', 'Tarnquill is still installed. Install it again, then uninstall it.',
                   'Tarnquill is still installed. Close Winamp and run the uninstaller again.') <> '' then

@@ -92,8 +92,10 @@ SectionEnd
 
 Section "Uninstall"
   ; Removes the first-run marker and the autostart entry, waits while Winamp runs, and deletes
-  ; the companion plug-in, offering Retry while it is held. Until it has done so, the entries and
-  ; the files stay, so that the uninstall can be run again.
+  ; the companion plug-in, offering Retry while it is held. Cancel there still ends it with exit
+  ; code 0: the uninstall goes on and the plug-in stays in Winamp's Plugins folder. Only when it
+  ; cannot start or ends with another code does the uninstall stop here, before anything is
+  ; removed, so that it can be run again.
   ClearErrors
   ExecWait '"$INSTDIR\TarnquillSetup.exe" /uninstall' $0
   ${If} ${Errors}

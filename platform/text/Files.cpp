@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/Native.h"
@@ -19,11 +20,12 @@ bool InDosDateRange(const FILETIME& local) {
            when.wYear <= LastDosYear;
 }
 
-// What stops a deletion or a replacement, or hides the plug-in from its user.
-constexpr DWORD Protective = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+// The one attribute that stops a deletion or a move over the name; hidden and system do not.
+constexpr DWORD Blocking = FILE_ATTRIBUTE_READONLY;
 // The attributes a caller may set; the others are the file system's own.
-constexpr DWORD Settable = Protective | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY |
-                           FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr DWORD Settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                           FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD CopyChunk = 64 * 1024;
 // Names tried for a new file before giving up: others may be taken by leftovers or by anyone.
@@ -31,9 +33,8 @@ constexpr int NewNameAttempts = 100;
 
 // The name itself, whatever it is: a link is opened as the link and never followed, and a
 // folder opens too, so that it can be told apart.
-FileHandle OpenName(const std::string& path, DWORD access) {
-    return FileHandle(CreateFileA(path.c_str(), access | FILE_READ_ATTRIBUTES, ShareAll, nullptr,
-                                  OPEN_EXISTING,
+FileHandle OpenName(const std::string& path, DWORD access, DWORD share = ShareAll) {
+    return FileHandle(CreateFileA(path.c_str(), access | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
@@ -41,6 +42,8 @@ struct NameFacts {
     DWORD attributes = 0;
     DWORD links = 0;  // names the file has; attributes belong to the file, not to one name
     bool folder = false;  // a real folder: a link to one is no folder
+    DWORD volume = 0;
+    ULONGLONG index = 0;  // with the volume, which file this is
 };
 
 bool ReadFacts(const FileHandle& file, NameFacts& facts) {
@@ -50,7 +53,20 @@ bool ReadFacts(const FileHandle& file, NameFacts& facts) {
     facts.links = info.nNumberOfLinks;
     facts.folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
                    !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    facts.volume = info.dwVolumeSerialNumber;
+    facts.index = (ULONGLONG{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
     return true;
+}
+
+bool ReadNameFacts(const std::string& path, NameFacts& facts) { return ReadFacts(OpenName(path, 0), facts); }
+
+// The name opened again for a change, with only the rights that change needs (an access list may
+// grant deletion and not attribute changes); none when it no longer names the file looked at.
+FileHandle OpenSameFile(const std::string& path, DWORD access, DWORD share, const NameFacts& expected) {
+    FileHandle file = OpenName(path, access, share);
+    NameFacts found;
+    if (!ReadFacts(file, found) || found.volume != expected.volume || found.index != expected.index) return {};
+    return file;
 }
 
 // Through the handle, so that it is this very file, not whatever the name reaches by then.
@@ -74,51 +90,103 @@ bool SetAttributes(const FileHandle& file, DWORD attributes) {
     return SetFileFacts(file, FileBasicInformation, &basic, sizeof basic);
 }
 
-// The file goes when its handle closes; a file mapped as a running program's code cannot.
-bool MarkForDeletion(const FileHandle& file) {
+// Marked, the file goes when its last handle closes, whenever that is; a file mapped as a running
+// program's code cannot be marked.
+bool MarkForDeletion(const FileHandle& file, bool marked = true) {
     constexpr ULONG FileDispositionInformation = 13;
     struct {
         BOOLEAN deleteFile;
-    } disposition{TRUE};
+    } disposition{marked};
     return SetFileFacts(file, FileDispositionInformation, &disposition, sizeof disposition);
 }
 
-// A read-only file cannot be deleted: the protection goes first. A file that lives on under
-// another name is not ours alone, and gets its attributes back.
+// A read-only file cannot be deleted: that attribute goes first. A file that lives on under
+// another name is not ours alone, and gets it back; so does one that could not be deleted.
 bool RemoveOpenName(const FileHandle& file, const NameFacts& facts) {
-    const bool unprotect = (facts.attributes & Protective) != 0;
-    if (unprotect && !SetAttributes(file, facts.attributes & ~Protective)) return false;
+    const bool unblock = (facts.attributes & Blocking) != 0;
+    if (unblock && !SetAttributes(file, facts.attributes & ~Blocking)) return false;
     const bool removed = MarkForDeletion(file);
-    if (unprotect && (!removed || facts.links > 1)) SetAttributes(file, facts.attributes);
+    if (unblock && (!removed || facts.links > 1)) SetAttributes(file, facts.attributes);
     return removed;
 }
 
-// A protected target refuses to be replaced. Our own plug-in loses the protection; a file that
-// lives on under another name keeps it and loses only this name. Anything else is left for the
-// move to decide.
-bool ClearForReplacement(const std::string& target) {
-    const FileHandle file = OpenName(target, DELETE | FILE_WRITE_ATTRIBUTES);
-    NameFacts facts;
-    if (!ReadFacts(file, facts) || facts.folder || !(facts.attributes & Protective)) return true;
-    if (facts.links > 1) return RemoveOpenName(file, facts);
-    return SetAttributes(file, facts.attributes & ~Protective);
+// The full path in the native form (\??\C:\...), read as the file calls read the ANSI one; empty
+// where it has none.
+std::wstring NativePathOf(const std::string& path) {
+    using DosToNtCall = BOOLEAN(NTAPI*)(const wchar_t*, UNICODE_STRING*, wchar_t**, void*);
+    using FreeCall = void(NTAPI*)(UNICODE_STRING*);
+    static const auto dosToNt = NativeCall<DosToNtCall>("RtlDosPathNameToNtPathName_U");
+    static const auto freeName = NativeCall<FreeCall>("RtlFreeUnicodeString");
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (length <= 0 || !dosToNt || !freeName) return {};
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    UNICODE_STRING native{};
+    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length) ||
+        !dosToNt(wide.c_str(), &native, nullptr, nullptr))
+        return {};
+    std::wstring result(native.Buffer, native.Length / sizeof(wchar_t));
+    freeName(&native);
+    return result;
 }
 
-struct NewFile {
-    std::string path;
-    FileHandle handle;
-};
+// The file the handle holds, moved over the target's name as itself, never reopened by name.
+bool RenameOver(const FileHandle& file, const std::string& target) {
+    const std::wstring name = NativePathOf(target);
+    if (name.empty()) return false;
+    struct RenameInformation {
+        BOOLEAN replaceIfExists;
+        HANDLE rootDirectory;
+        ULONG nameLength;
+        wchar_t name[1];
+    };
+    const size_t nameBytes = name.size() * sizeof(wchar_t);
+    std::vector<char> buffer(offsetof(RenameInformation, name) + nameBytes);
+    auto* rename = reinterpret_cast<RenameInformation*>(buffer.data());
+    rename->replaceIfExists = TRUE;
+    rename->nameLength = static_cast<ULONG>(nameBytes);
+    CopyMemory(rename->name, name.data(), nameBytes);
+    constexpr ULONG FileRenameInformation = 10;
+    return SetFileFacts(file, FileRenameInformation, buffer.data(), static_cast<ULONG>(buffer.size()));
+}
+
+// Read-only is the one attribute that stops the move. It is lifted only from a target that
+// nobody holds open (over an open file the move fails anyway), and put back on this very file
+// when the move fails. A target that lives on under another name gives up only this name first,
+// and keeps its attributes.
+bool MoveOver(const FileHandle& file, const std::string& target) {
+    NameFacts facts;
+    if (!ReadNameFacts(target, facts) || facts.folder || !(facts.attributes & Blocking))
+        return RenameOver(file, target);
+    const bool shared = facts.links > 1;
+    FileHandle old = OpenSameFile(target, FILE_WRITE_ATTRIBUTES | (shared ? DELETE : 0), 0, facts);
+    if (!old) return false;
+    if (shared) {
+        if (!RemoveOpenName(old, facts)) return false;
+        old.Close();
+        return RenameOver(file, target);
+    }
+    if (!SetAttributes(old, facts.attributes & ~Blocking)) return false;
+    old.Close();
+    if (RenameOver(file, target)) return true;
+    if (const FileHandle again = OpenSameFile(target, FILE_WRITE_ATTRIBUTES, ShareAll, facts))
+        SetAttributes(again, facts.attributes);
+    return false;
+}
 
 // A file of our own beside the target, under a name that nothing had, not even a dangling link.
-// Shared for deletion only: the move over the target needs that, and nobody writes to it.
-NewFile NewFileBeside(const std::string& target) {
+// Shared for deletion only: the move over the target needs that, and nobody writes to it. It is
+// marked for deletion from the start, so that a run that stops before the move leaves nothing.
+FileHandle NewFileBeside(const std::string& target) {
     const std::string stem = target + "." + std::to_string(GetCurrentProcessId()) + "-";
     for (int attempt = 0; attempt < NewNameAttempts; ++attempt) {
-        std::string path = stem + std::to_string(attempt) + ".tmp";
+        const std::string path = stem + std::to_string(attempt) + ".tmp";
         FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                                     FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (file) return {std::move(path), std::move(file)};
+        if (file) {
+            MarkForDeletion(file);
+            return file;
+        }
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
     }
     return {};
@@ -150,9 +218,11 @@ bool FilePresent(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) {
-    const FileHandle file = OpenName(path, DELETE | FILE_WRITE_ATTRIBUTES);
     NameFacts facts;
-    return ReadFacts(file, facts) && !facts.folder && RemoveOpenName(file, facts);
+    if (!ReadNameFacts(path, facts) || facts.folder) return false;
+    const DWORD unblocking = (facts.attributes & Blocking) ? FILE_WRITE_ATTRIBUTES : 0;
+    const FileHandle file = OpenSameFile(path, DELETE | unblocking, ShareAll, facts);
+    return file && RemoveOpenName(file, facts);
 }
 
 bool PathAbsent(const std::string& path) {
@@ -165,12 +235,10 @@ bool ReplaceWithCopy(const std::string& source, const std::string& target) {
     const FileHandle from(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!from) return false;
-    const NewFile copy = NewFileBeside(target);
-    if (!copy.handle) return false;
-    if (CopyContent(from, copy.handle) && ClearForReplacement(target) &&
-        MoveFileExA(copy.path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return true;
-    // Through its handle: only our own file goes, whatever its name reaches by now.
-    MarkForDeletion(copy.handle);
+    const FileHandle copy = NewFileBeside(target);
+    if (!copy || !CopyContent(from, copy)) return false;
+    // Unmarked just for the move; a move that fails marks it again: only our own file goes.
+    if (MarkForDeletion(copy, false) && MoveOver(copy, target)) return true;
+    MarkForDeletion(copy);
     return false;
 }

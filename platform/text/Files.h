@@ -5,12 +5,13 @@
 
 // True for an existing file (not a folder) whose last-write time converts to a DOS date.
 bool FilePresent(const std::string& path);
-// True when the platform removed the name. A read-only, hidden or system attribute does not stand
-// in the way; a file that lives on under another name keeps its attributes. A folder stays.
+// True when the platform removed the name. A read-only attribute does not stand in the way; a
+// file that lives on under another name, or could not be removed, keeps its attributes. A folder
+// stays. Attribute changes are asked for only where read-only must go.
 bool RemoveFile(const std::string& path);
 // True when the file is not there because it, or the folder it would be in, does not exist.
 bool PathAbsent(const std::string& path);
 // Puts a copy of the source, with no attribute of the source's, in the target's place: written to
-// a new file beside the target, then moved over the target's name. True on success; otherwise the
-// target is as it was and no new file is left behind.
+// a new file beside the target, then that very file moved over the target's name. True on
+// success; otherwise the target is as it was, and the new file goes, also with a run that stops.
 bool ReplaceWithCopy(const std::string& source, const std::string& target);

@@ -10,11 +10,12 @@ std::string LocaleUpper(const std::string& text) {
 }
 
 // The texts were made in the system's ANSI code page; without the flag the comparison would read
-// them in the code page of the user's locale, which may be another.
+// them in the code page of the user's locale, which may be another. Texts that cannot be compared
+// read alike: the pruning keeps what it cannot tell apart.
 int LocaleCompareNoCase(const std::string& a, const std::string& b) {
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE | LOCALE_USE_CP_ACP, a.data(),
-                          static_cast<int>(a.size()), b.data(), static_cast<int>(b.size())) -
-           2;
+    const int order = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE | LOCALE_USE_CP_ACP, a.data(),
+                                     static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
+    return order == 0 ? 0 : order - 2;
 }
 
 unsigned long ConversionFlagsFor(unsigned codePage) {

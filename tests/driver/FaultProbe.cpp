@@ -10,7 +10,9 @@
 #include "app/Failure.h"
 #include "app/Runtime.h"
 #include "platform/Exception.h"
+#include "platform/text/Files.h"
 #include "setup/Setup.h"
+#include "tests/support/ImportSwap.h"
 
 namespace {
 // Allocations left before every further one fails; negative: no limit.
@@ -36,6 +38,13 @@ int Recurse(int depth) {
     volatile char frame[4096];
     frame[0] = static_cast<char>(depth);
     return Recurse(depth + 1) + frame[0];
+}
+
+// The copy's first write never ends: the test that started it stops the run there.
+BOOL WINAPI StallWrite(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) {
+    if (const HANDLE copying = OpenEventA(EVENT_MODIFY_STATE, FALSE, "TarnquillTestsCopying")) SetEvent(copying);
+    Sleep(INFINITE);
+    return FALSE;
 }
 
 // Runs code that lies in no module and reads address 0 there.
@@ -66,6 +75,10 @@ void Fail() {
     if (how == "starve-install") {
         allocationsLeft = std::atol(CommandLineArgument(2).c_str());
         RunInstall();
+    }
+    if (how == "stop-while-copying") {
+        const ImportSwap stall("WriteFile", reinterpret_cast<void*>(&StallWrite));
+        ReplaceWithCopy("old.dll", "a.dll");
     }
     if (how == "starve-write") {
         allocationsLeft = 0;

@@ -49,8 +49,8 @@ private:
 
 class HeldFile {
 public:
-    explicit HeldFile(const std::string& path)
-        : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HeldFile(const std::string& path, DWORD sharing)
+        : handle_(CreateFileA(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr)) {}
     ~HeldFile() {
         if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
@@ -197,7 +197,7 @@ RunOutcome RunProgram(const RunScript& script) {
     RunState state{script, nullptr, nullptr};
     if (script.winampRunning)
         state.winamp = std::make_unique<TopWindow>(script.winampClass, script.winampTitle);
-    if (!script.heldFile.empty()) state.held = std::make_unique<HeldFile>(script.heldFile);
+    if (!script.heldFile.empty()) state.held = std::make_unique<HeldFile>(script.heldFile, script.heldSharing);
 
     RunOutcome outcome;
     std::string commandLine = CommandLineOf(script);

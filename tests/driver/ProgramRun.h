@@ -37,7 +37,8 @@ struct RunScript {
     bool winampRunning = false;
     std::string winampClass = "Winamp v1.x";
     std::string winampTitle = "Winamp 5.9";
-    std::string heldFile;  // held open without delete sharing from the start until "release"
+    std::string heldFile;  // held open from the start until "release"
+    DWORD heldSharing = FILE_SHARE_READ;  // without delete sharing, or as a player holds a loaded plug-in
     DWORD timeoutMs = 30000;
     // Also answer the boxes of the programs it runs (a setup): process ids are reused, so only
     // where asked.

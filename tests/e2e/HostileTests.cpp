@@ -142,6 +142,7 @@ struct FileCase {
     std::string heldFile = {};
     std::string player = Player;
     std::vector<std::string> folders = {};
+    DWORD heldSharing = FILE_SHARE_READ;
 };
 
 TEST(Hostile, FilesInTheWay) {
@@ -167,6 +168,9 @@ TEST(Hostile, FilesInTheWay) {
         {"a read-only working-folder plug-in gives a writable copy", Install, {{"{wd}\\gen_zorv.dll", NewPlugin, ReadOnly}},
          {}, {newPlugin}},
         {"a read-only companion plug-in is replaced", Install, {{Companion, "old companion", ReadOnly}}, {}, {newPlugin}},
+        {"a read-only companion plug-in loaded by the player stays exactly as it was", Install,
+         {{Companion, "old companion", ReadOnly}}, {}, {{Companion, "old companion", ReadOnly}}, {says::CopyFailed},
+         Companion, Player, {}, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
         {"a hidden system companion plug-in is replaced", Install,
          {{Companion, "old companion", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}, {}, {newPlugin}},
         {"a hard link in the companion's place is replaced, its file untouched", Install, {library}, {hardCompanion},
@@ -191,7 +195,8 @@ TEST(Hostile, FilesInTheWay) {
                  .before = install ? std::vector<RegEntry>{GeneralPresent(), PlayCommand("\"" + c.player + "\" \"%1\"")}
                                    : std::vector<RegEntry>{WinampPath(Sz(c.player))},
                  .filesBefore = c.before, .foldersBefore = c.folders, .tail = c.tail, .answers = {"ok"},
-                 .heldFile = c.heldFile, .fileLinks = c.links, .boxes = c.boxes, .filesAfter = c.after});
+                 .heldFile = c.heldFile, .heldSharing = c.heldSharing, .fileLinks = c.links, .boxes = c.boxes,
+                 .filesAfter = c.after});
     }
 }
 

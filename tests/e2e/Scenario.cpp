@@ -229,6 +229,7 @@ ScenarioResult Check(const Scenario& scenario) {
     script.fallback = "cancel";
     script.winampRunning = scenario.winampRunning;
     script.heldFile = Replaced(scenario.heldFile, dir, wd);
+    script.heldSharing = scenario.heldSharing;
     script.timeoutMs = scenario.timeoutMs;
     const RunOutcome outcome = RunProgram(script);
     if (!scenario.awaitLog.empty()) {

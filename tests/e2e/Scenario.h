@@ -103,6 +103,7 @@ struct Scenario {
     std::string tail;
     std::vector<std::string> answers;
     std::string heldFile;
+    DWORD heldSharing = FILE_SHARE_READ;
     std::vector<FileLink> fileLinks;
     std::vector<LinkEntry> links;
     std::vector<ExactKey> exactKeysBefore;

@@ -8,13 +8,39 @@
 #include <gtest/gtest.h>
 
 #include "app/FailureText.h"
+#include "platform/registry/Registry.h"
 #include "platform/text/FileHandle.h"
 #include "platform/text/Files.h"
 #include "platform/text/StringList.h"
 #include "platform/text/Text.h"
+#include "setup/Setup.h"
+#include "setup/Texts.h"
+#include "tests/support/ImportSwap.h"
 #include "tests/support/Scratch.h"
 
 namespace {
+// A platform that cannot compare at all (CompareStringA's 0), which no real text provokes.
+int WINAPI FailedComparison(LCID, DWORD, LPCSTR, int, LPCSTR, int) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+}
+
+// What the file operations ask of the platform: each name opened with the rights asked.
+struct Opened {
+    std::string name;
+    DWORD access;
+};
+std::vector<Opened> opened;
+using CreateFileCall = HANDLE(WINAPI*)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+CreateFileCall originalCreateFile = nullptr;
+
+HANDLE WINAPI RecordOpen(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                         DWORD flags, HANDLE model) {
+    opened.push_back({name, access});
+    return originalCreateFile(name, access, share, security, disposition, flags, model);
+}
+
+
 TEST(LocaleUpper, UpperCasesTheCodePagesLettersAndKeepsTheLength) {
     EXPECT_EQ(LocaleUpper("winamp v5.x"), "WINAMP V5.X");
     EXPECT_EQ(LocaleUpper("\xE4\xF6"), "\xC4\xD6");  // the ANSI code page's umlauts
@@ -28,6 +54,22 @@ TEST(LocaleCompareNoCase, IgnoresCaseAndComparesDigitsAsCharacters) {
     EXPECT_GT(LocaleCompareNoCase("Tarnquill 9", "Tarnquill 10"), 0);
     EXPECT_LT(LocaleCompareNoCase("", "a"), 0);
     EXPECT_EQ(LocaleCompareNoCase("", ""), 0);
+}
+
+// Texts that cannot be compared read alike, and the pruning keeps every entry it could not compare.
+TEST(LocaleCompareNoCase, AFailedComparisonReadsAlikeAndKeepsTheEntries) {
+    const std::string list = std::string(UninstallListKey) + "\\";
+    for (const char* entry : {"Tarnquill 1.0", "Tarnquill 2.0"}) MakeKey(HKEY_LOCAL_MACHINE, list + entry);
+    {
+        const ImportSwap failing("CompareStringA", reinterpret_cast<void*>(&FailedComparison));
+        EXPECT_EQ(LocaleCompareNoCase("Tarnquill 1.0", "Tarnquill 2.0"), 0);
+        TRegIniFile registry("Software\\TarnquillTests\\Prune");
+        PruneUninstallEntries(registry);
+    }
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, list + "Tarnquill 1.0"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, list + "Tarnquill 2.0"));
+    for (const char* entry : {"Tarnquill 1.0", "Tarnquill 2.0"}) RegDeleteKeyA(HKEY_LOCAL_MACHINE, (list + entry).c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TarnquillTests\\Prune");
 }
 
 // The documented rule, which Wine does not enforce: UTF-8 and GB18030 take only
@@ -76,9 +118,11 @@ protected:
         CreateDirectoryA(folder_.c_str(), nullptr);
     }
     void TearDown() override {
-        for (const char* name : {"\\a.dll", "\\old.dll", "\\far.dll", "\\sub"}) {
-            DeleteFileA((folder_ + name).c_str());
-            RemoveDirectoryA((folder_ + name).c_str());
+        for (const std::string& name : FolderEntries(folder_)) {
+            const std::string path = folder_ + "\\" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+            RemoveDirectoryA(path.c_str());
         }
         RemoveDirectoryA(folder_.c_str());
     }
@@ -137,6 +181,98 @@ TEST_F(FileTest, RemoveFileReportsWhatThePlatformDid) {
     FreeLibrary(image);
     EXPECT_TRUE(RemoveFile(path));
     EXPECT_EQ(FileHandle::LiveCount(), 0);
+}
+
+// Windows checks a file's access list against the rights asked for: an access list may grant
+// deletion and not attribute changes, so these are asked only where read-only must go. Wine checks
+// no access list, so the rule is read from the opens themselves.
+TEST_F(FileTest, AsksOnlyForTheRightsEachStepNeeds) {
+    const struct {
+        const char* step;
+        DWORD protection;
+        bool replace;
+        DWORD rightsAsked;  // all the rights asked, over every open of the name
+    } cases[] = {
+        {"deleting a plain file", 0, false, DELETE},
+        {"deleting a hidden system file", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false, DELETE},
+        {"deleting a read-only file", FILE_ATTRIBUTE_READONLY, false, DELETE | FILE_WRITE_ATTRIBUTES},
+        {"replacing a plain file", 0, true, 0},
+        {"replacing a hidden system file", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, true, 0},
+        {"replacing a read-only file", FILE_ATTRIBUTE_READONLY, true, FILE_WRITE_ATTRIBUTES},
+    };
+    const std::string source = MakeFile("\\old.dll");
+    for (const auto& c : cases) {
+        const std::string path = MakeFile("\\a.dll");
+        SetProtection(path, c.protection);
+        opened.clear();
+        {
+            const ImportSwap recorded("CreateFileA", reinterpret_cast<void*>(&RecordOpen));
+            originalCreateFile = recorded.Original<CreateFileCall>();
+            EXPECT_TRUE(c.replace ? ReplaceWithCopy(source, path) : RemoveFile(path)) << c.step;
+        }
+        DWORD asked = 0;
+        for (const Opened& open : opened)
+            if (open.name == path) asked |= open.access & ~FILE_READ_ATTRIBUTES;
+        EXPECT_EQ(asked, c.rightsAsked) << c.step;
+        if (c.replace) SetProtection(path, 0);
+    }
+}
+
+// A failed move leaves the old file exactly as it was, and nothing beside it.
+TEST_F(FileTest, AReplacementEitherLandsWholeOrChangesNothing) {
+    const std::string source = MakeFile("\\old.dll");
+    WriteFileText(source, "new plug-in");
+    const struct {
+        const char* target;
+        DWORD protection;
+        DWORD heldFor;   // an open of the target by someone else; 0: none
+        DWORD sharing;
+        bool replaced;
+    } cases[] = {
+        {"a plain file", 0, 0, 0, true},
+        {"a read-only file", FILE_ATTRIBUTE_READONLY, 0, 0, true},
+        {"a hidden read-only file, which keeps no attribute", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, 0, 0,
+         true},
+        {"a read-only file held as a loaded plug-in", FILE_ATTRIBUTE_READONLY, GENERIC_READ,
+         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false},
+        {"a read-only file held for its attributes only", FILE_ATTRIBUTE_READONLY, FILE_READ_ATTRIBUTES,
+         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false},
+    };
+    for (const auto& c : cases) {
+        const std::string path = MakeFile("\\a.dll");
+        WriteFileText(path, "old plug-in");
+        SetProtection(path, c.protection);
+        const FileHandle held(c.heldFor ? CreateFileA(path.c_str(), c.heldFor, c.sharing, nullptr, OPEN_EXISTING, 0,
+                                                      nullptr)
+                                        : INVALID_HANDLE_VALUE);
+        EXPECT_EQ(ReplaceWithCopy(source, path), c.replaced) << c.target;
+        EXPECT_EQ(ReadFileText(path), c.replaced ? "new plug-in" : "old plug-in") << c.target;
+        EXPECT_EQ(ProtectionOf(path), c.replaced ? 0u : c.protection) << c.target;
+        EXPECT_EQ(FolderEntries(folder_), (std::vector<std::string>{"a.dll", "old.dll"})) << c.target;
+        SetProtection(path, 0);
+    }
+}
+
+// The new file is marked for deletion from its creation to the move: a run stopped while it
+// copies leaves nothing beside the target, which stays as it was.
+TEST_F(FileTest, ARunStoppedWhileCopyingLeavesNothingBehind) {
+    WriteFileText(MakeFile("\\old.dll"), "new plug-in");
+    WriteFileText(MakeFile("\\a.dll"), "old plug-in");
+    const FileHandle copying(CreateEventA(nullptr, TRUE, FALSE, "TarnquillTestsCopying"));
+    std::string commandLine = "\"" + TQ_BUILT(TQ_FAULT_PROBE_FILE) + "\" stop-while-copying";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
+                               &startup, &process));
+    const FileHandle thread(process.hThread), probe(process.hProcess);
+    ASSERT_EQ(WaitForSingleObject(copying.Get(), 30000), WAIT_OBJECT_0) << "the probe never began to write its copy";
+    EXPECT_EQ(FolderEntries(folder_).size(), 3u);  // the new file, while the copy runs
+    TerminateProcess(probe.Get(), 1);
+    ASSERT_EQ(WaitForSingleObject(probe.Get(), 10000), WAIT_OBJECT_0) << "the stopped probe did not end";
+    EXPECT_TRUE(WaitUntil([&] { return FolderEntries(folder_).size() == 2; }, 5000));
+    EXPECT_EQ(FolderEntries(folder_), (std::vector<std::string>{"a.dll", "old.dll"}));
+    EXPECT_EQ(ReadFileText(folder_ + "\\a.dll"), "old plug-in");
 }
 
 TEST(FailureText, NamesTheModuleThatHoldsTheAddress) {
