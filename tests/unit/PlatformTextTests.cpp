@@ -184,72 +184,55 @@ TEST_F(FileTest, RemoveFileReportsWhatThePlatformDid) {
 }
 
 // Windows checks a file's access list against the rights asked for: an access list may grant
-// deletion and not attribute changes, so these are asked only where read-only must go. Wine checks
-// no access list, so the rule is read from the opens themselves.
-TEST_F(FileTest, AsksOnlyForTheRightsEachStepNeeds) {
+// deletion and not attribute changes, so these are asked only where read-only must go (Wine checks
+// no access list: the rule is read from the opens themselves). A step that fails leaves the file
+// exactly as it was, and nothing beside it.
+TEST_F(FileTest, EachStepAsksOnlyForTheRightsItNeedsAndAFailedOneChangesNothing) {
+    constexpr DWORD ReadOnly = FILE_ATTRIBUTE_READONLY, HiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     const struct {
         const char* step;
-        DWORD protection;
         bool replace;
-        DWORD rightsAsked;  // all the rights asked, over every open of the name
+        DWORD protection;
+        DWORD heldFor;  // another program's open of the file, sharing everything; 0: none
+        bool done;
+        DWORD rightsAsked;  // over every open of the name
     } cases[] = {
-        {"deleting a plain file", 0, false, DELETE},
-        {"deleting a hidden system file", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false, DELETE},
-        {"deleting a read-only file", FILE_ATTRIBUTE_READONLY, false, DELETE | FILE_WRITE_ATTRIBUTES},
-        {"replacing a plain file", 0, true, 0},
-        {"replacing a hidden system file", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, true, 0},
-        {"replacing a read-only file", FILE_ATTRIBUTE_READONLY, true, FILE_WRITE_ATTRIBUTES},
+        {"deleting a plain file", false, 0, 0, true, DELETE},
+        {"deleting a hidden system file", false, HiddenSystem, 0, true, DELETE},
+        {"deleting a read-only file", false, ReadOnly, 0, true, DELETE | FILE_WRITE_ATTRIBUTES},
+        {"replacing a plain file", true, 0, 0, true, 0},
+        {"replacing a hidden system file", true, HiddenSystem, 0, true, 0},
+        {"replacing a read-only file", true, ReadOnly, 0, true, FILE_WRITE_ATTRIBUTES},
+        {"replacing a read-only file held as a loaded plug-in", true, ReadOnly, GENERIC_READ, false,
+         FILE_WRITE_ATTRIBUTES},
+        {"replacing a read-only file held for its attributes only", true, ReadOnly, FILE_READ_ATTRIBUTES, false,
+         FILE_WRITE_ATTRIBUTES},
     };
     const std::string source = MakeFile("\\old.dll");
+    WriteFileText(source, "new plug-in");
     for (const auto& c : cases) {
         const std::string path = MakeFile("\\a.dll");
+        WriteFileText(path, "old plug-in");
         SetProtection(path, c.protection);
         opened.clear();
         {
+            const FileHandle held(c.heldFor ? CreateFileA(path.c_str(), c.heldFor, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                                          FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr)
+                                            : INVALID_HANDLE_VALUE);
             const ImportSwap recorded("CreateFileA", reinterpret_cast<void*>(&RecordOpen));
             originalCreateFile = recorded.Original<CreateFileCall>();
-            EXPECT_TRUE(c.replace ? ReplaceWithCopy(source, path) : RemoveFile(path)) << c.step;
+            EXPECT_EQ(c.replace ? ReplaceWithCopy(source, path) : RemoveFile(path), c.done) << c.step;
         }
         DWORD asked = 0;
         for (const Opened& open : opened)
             if (open.name == path) asked |= open.access & ~FILE_READ_ATTRIBUTES;
         EXPECT_EQ(asked, c.rightsAsked) << c.step;
-        if (c.replace) SetProtection(path, 0);
-    }
-}
-
-// A failed move leaves the old file exactly as it was, and nothing beside it.
-TEST_F(FileTest, AReplacementEitherLandsWholeOrChangesNothing) {
-    const std::string source = MakeFile("\\old.dll");
-    WriteFileText(source, "new plug-in");
-    const struct {
-        const char* target;
-        DWORD protection;
-        DWORD heldFor;   // an open of the target by someone else; 0: none
-        DWORD sharing;
-        bool replaced;
-    } cases[] = {
-        {"a plain file", 0, 0, 0, true},
-        {"a read-only file", FILE_ATTRIBUTE_READONLY, 0, 0, true},
-        {"a hidden read-only file, which keeps no attribute", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, 0, 0,
-         true},
-        {"a read-only file held as a loaded plug-in", FILE_ATTRIBUTE_READONLY, GENERIC_READ,
-         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false},
-        {"a read-only file held for its attributes only", FILE_ATTRIBUTE_READONLY, FILE_READ_ATTRIBUTES,
-         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false},
-    };
-    for (const auto& c : cases) {
-        const std::string path = MakeFile("\\a.dll");
-        WriteFileText(path, "old plug-in");
-        SetProtection(path, c.protection);
-        const FileHandle held(c.heldFor ? CreateFileA(path.c_str(), c.heldFor, c.sharing, nullptr, OPEN_EXISTING, 0,
-                                                      nullptr)
-                                        : INVALID_HANDLE_VALUE);
-        EXPECT_EQ(ReplaceWithCopy(source, path), c.replaced) << c.target;
-        EXPECT_EQ(ReadFileText(path), c.replaced ? "new plug-in" : "old plug-in") << c.target;
-        EXPECT_EQ(ProtectionOf(path), c.replaced ? 0u : c.protection) << c.target;
-        EXPECT_EQ(FolderEntries(folder_), (std::vector<std::string>{"a.dll", "old.dll"})) << c.target;
-        SetProtection(path, 0);
+        const bool gone = c.done && !c.replace;
+        EXPECT_EQ(ReadFileText(path), gone ? std::nullopt : std::optional<std::string>(c.done ? "new plug-in" : "old plug-in"))
+            << c.step;
+        EXPECT_EQ(ProtectionOf(path), gone ? INVALID_FILE_ATTRIBUTES : c.done ? 0u : c.protection) << c.step;
+        EXPECT_EQ(FolderEntries(folder_).size(), gone ? 1u : 2u) << c.step;
+        if (!gone) SetProtection(path, 0);
     }
 }
 
