@@ -111,21 +111,6 @@ TEST(AnsiTextOf, KeepsEveryCharacterCountedAndNeverTurnsAFailureIntoAName) {
 
 class FileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder_ = std::string(temp) + "tq_file_test";
-        CreateDirectoryA(folder_.c_str(), nullptr);
-    }
-    void TearDown() override {
-        for (const std::string& name : FolderEntries(folder_)) {
-            const std::string path = folder_ + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(path.c_str());
-            RemoveDirectoryA(path.c_str());
-        }
-        RemoveDirectoryA(folder_.c_str());
-    }
     std::string MakeFile(const char* name, WORD year = 0) {
         const std::string path = folder_ + name;
         const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -142,7 +127,8 @@ protected:
         CloseHandle(file);
         return path;
     }
-    std::string folder_;
+    const ScratchFolder scratch_{"file_test"};
+    const std::string folder_ = scratch_.Path();
 };
 
 TEST_F(FileTest, FilePresentOnlyForFilesWithAConvertibleTime) {
