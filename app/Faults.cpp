@@ -1,6 +1,6 @@
 #include "app/Faults.h"
 
-#include "app/FailureText.h"
+#include "platform/ModulePlace.h"
 
 namespace {
 struct FaultKind {

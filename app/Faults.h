@@ -2,7 +2,7 @@
 // Processor and system faults as failures.
 #include <windows.h>
 
-#include "app/FailureFormat.h"
+#include "app/ReportTexts.h"
 
 // The fault's class and message; the message lives in a fixed buffer until the next call.
 FailureRef FaultRef(const EXCEPTION_RECORD& fault);

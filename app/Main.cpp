@@ -2,8 +2,8 @@
 #include <windows.h>
 
 #include "app/CommandLine.h"
-#include "app/Failure.h"
-#include "app/Runtime.h"
+#include "app/Reports.h"
+#include "app/Startup.h"
 #include "platform/text/Text.h"
 #include "setup/Setup.h"
 

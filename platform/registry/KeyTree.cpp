@@ -53,7 +53,7 @@ constexpr size_t MaxCountedChars = 0x7FFF;
 bool RemoveTree(const KeyHandle& key, int levelsLeft) {
     if (levelsLeft > 0 && !IsLink(key.Get()))
         for (const std::wstring& name : SubkeyNamesOf(key.Get(), SubkeyCount(key.Get())))
-            if (KeyHandle child = OpenKeyItself(key.Get(), name)) RemoveTree(child, levelsLeft - 1);
+            if (KeyHandle child = OpenSubkeyItself(key.Get(), name)) RemoveTree(child, levelsLeft - 1);
     return DeleteOpenKey(key);
 }
 }  // namespace
@@ -68,7 +68,7 @@ std::vector<std::wstring> SubkeyNamesOf(HKEY key, DWORD count) {
 
 // The Win32 opens take a name up to its first 0 character and would open another key, the
 // parent itself for a name that begins with one; the native open takes every character.
-KeyHandle OpenKeyItself(HKEY parent, const std::wstring& name) {
+KeyHandle OpenSubkeyItself(HKEY parent, const std::wstring& name) {
     using NtOpenKeyCall = NTSTATUS(NTAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*);
     static const auto ntOpenKey = NativeCall<NtOpenKeyCall>("NtOpenKey");
     if (!ntOpenKey || name.empty() || name.size() > MaxCountedChars) return KeyHandle();
@@ -84,7 +84,7 @@ KeyHandle OpenKeyItself(HKEY parent, const std::wstring& name) {
     return KeyHandle(status == 0 ? static_cast<HKEY>(opened) : nullptr);
 }
 
-KeyHandle OpenKeyItself(HKEY parent, const std::string& path) {
+KeyHandle OpenLastKeyItself(HKEY parent, const std::string& path) {
     HKEY opened = nullptr;
     const LONG result =
         RegOpenKeyExA(parent, path.c_str(), REG_OPTION_OPEN_LINK, TreeDeletionRights, &opened);

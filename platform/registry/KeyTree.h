@@ -18,10 +18,10 @@ std::vector<std::wstring> SubkeyNamesOf(HKEY key, DWORD count);
 
 // Opens the subkey of that exact name, every character counted (a 0 included), as itself: a link
 // is opened as the link, not its target. An empty name names no subkey.
-KeyHandle OpenKeyItself(HKEY parent, const std::wstring& name);
+KeyHandle OpenSubkeyItself(HKEY parent, const std::wstring& name);
 // Opens the last key of an ANSI path as itself; the names before it resolve as in any open, a
 // link among them followed.
-KeyHandle OpenKeyItself(HKEY parent, const std::string& path);
+KeyHandle OpenLastKeyItself(HKEY parent, const std::string& path);
 
 // Deletes an open key with its subtree; a link goes as the link, nothing it points to is
 // touched. A subtree deeper than the registry allows is left, and so is the key. True when the

@@ -106,13 +106,13 @@ void TRegistry::ListSubkeys(TStrings& names) {
 
 bool TRegistry::RemoveSubkey(const std::string& path) {
     const ResolvedPath resolved = Resolve(path);
-    return RemoveKeyTree(OpenKeyItself(BaseKeyFor(resolved.relative), resolved.platformPath));
+    return RemoveKeyTree(OpenLastKeyItself(BaseKeyFor(resolved.relative), resolved.platformPath));
 }
 
 bool TRegistry::RemoveListedSubkey(const TStrings& names, int index) {
     const auto name = std::dynamic_pointer_cast<const TSubkeyName>(names.ObjectAt(index));
     if (!name) return RemoveSubkey(names.ItemAt(index));
-    return RemoveKeyTree(OpenKeyItself(BaseKeyFor(true), name->exact));
+    return RemoveKeyTree(OpenSubkeyItself(BaseKeyFor(true), name->exact));
 }
 
 bool TRegistry::RemoveValue(const std::string& name) {

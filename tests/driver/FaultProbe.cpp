@@ -7,8 +7,8 @@
 #include <new>
 
 #include "app/CommandLine.h"
-#include "app/Failure.h"
-#include "app/Runtime.h"
+#include "app/Reports.h"
+#include "app/Startup.h"
 #include "platform/Exception.h"
 #include "platform/text/Files.h"
 #include "setup/Setup.h"

@@ -25,8 +25,7 @@ constexpr char Hex[] = "[0-9A-F]{8,16}";
 // What the fault cases of a 32-bit setup could check on this machine, for its log and the summaries.
 void SayWhatFaultsChecked(const std::optional<std::string>& emulator, const std::string& classless,
                           const std::string& unchecked) {
-    const char* named = std::getenv("TQ_SETUP");
-    const std::string setup = named && *named ? named : "this setup";
+    const std::string setup = SetupName();
     const std::string line =
         emulator ? setup + ": fault classes checked on the 64-bit build only; 32-bit code here runs under user "
                            "emulation (" + *emulator + ", through binfmt_misc), which does not report processor faults faithfully"

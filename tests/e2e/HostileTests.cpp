@@ -9,7 +9,7 @@
 
 #include "platform/text/Text.h"
 #include "tests/e2e/Scenario.h"
-#include "tests/support/RegistryLinks.h"
+#include "tests/support/Keys.h"
 
 namespace {
 const RegValue Dword = {REG_DWORD, std::string("\1\0\0\0", 4)};

@@ -59,10 +59,9 @@ TEST(Install, ThePlayerIsFoundThroughThePlayCommand) {
     if (rootPlugins)
         checked.push_back({"a player at the current drive's root, named without a letter: no network path",
                            {PlayCommand("\"\\winamp.exe\" \"%1\"")}, "\\winamp.exe", *rootPlugins + "\\gen_zorv.dll", {}});
-    for (const std::string& folder : {std::string("C:\\Plugins"), rootPlugins.value_or("C:\\Plugins")})
-        MakeFolder(folder);
     for (const CommandCase& c : checked) {
-        Scenario scenario{.name = c.name, .tail = " /install", .boxes = c.boxes};
+        Scenario scenario{.name = c.name, .foldersBefore = {"C:\\Plugins", rootPlugins.value_or("C:\\Plugins")},
+                          .tail = " /install", .boxes = c.boxes};
         scenario.before = c.commands;
         scenario.before.push_back(GeneralPresent());
         scenario.after = {WinampPath(c.winampPath), Key(HKEY_CLASSES_ROOT, "Winamp.File\\shell\\Play")};

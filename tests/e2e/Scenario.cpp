@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/text/Text.h"
-#include "tests/support/RegistryLinks.h"
+#include "tests/support/Places.h"
 
 namespace {
 
@@ -21,36 +21,15 @@ std::string Replaced(std::string text, const std::string& dir, const std::string
     return text;
 }
 
-// Removes what earlier runs left in the places the program works in; other programs' entries
-// in the uninstall list are left alone.
-void ClearProgramPlaces() {
-    DeleteTree(HKEY_CURRENT_USER, ProductKey);
-    for (const char* key : {"Winamp.File", "Winamp.Playlist"})
-        for (int i = 0; i < 3 && KeyExists(HKEY_CLASSES_ROOT, key); ++i) DeleteTree(HKEY_CLASSES_ROOT, key);
-    for (const std::string& entry : SubkeyNames(HKEY_LOCAL_MACHINE, UninstallKey))
-        if (AsciiUpper(entry).find("TARNQUILL") != std::string::npos || entry.rfind("TqOther", 0) == 0)
-            DeleteTree(HKEY_LOCAL_MACHINE, EntryKey(entry));
-    for (const char* name : {"Tarnquill", "TqOtherProgram"}) {
-        HKEY run = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
-            RegDeleteValueA(run, name);
-            RegCloseKey(run);
-        }
-    }
-    for (const char* file : {"C:\\Plugins\\gen_zorv.dll", "C:\\PROGRAM FILES\\WINAMP\\Plugins\\gen_zorv.dll"})
-        DeleteFileA(file);
-    DeleteTree(HKEY_LOCAL_MACHINE, VictimKey);
-}
-
 // Links first, so that no clearing below can reach through one; then the exact names that the
 // ANSI listing cannot name.
 void ClearScenarioPlaces(const Scenario& scenario) {
     for (const std::string& key : scenario.narrowKeys)
         if (KeyExists(HKEY_LOCAL_MACHINE, key)) SetKeyAccess(HKEY_LOCAL_MACHINE, key, KEY_ALL_ACCESS);
-    for (const LinkEntry& link : scenario.links) DeleteLink(HKEY_LOCAL_MACHINE, link.path);
+    for (const LinkEntry& link : scenario.links) DeleteTree(HKEY_LOCAL_MACHINE, link.path);
     for (auto it = scenario.exactKeysBefore.rbegin(); it != scenario.exactKeysBefore.rend(); ++it)
-        DeleteTreeW(HKEY_LOCAL_MACHINE, it->path);
-    ClearProgramPlaces();
+        DeleteTree(HKEY_LOCAL_MACHINE, it->path);
+    ClearTestPlaces();
 }
 
 void MakeVictim() {
@@ -73,8 +52,10 @@ void Apply(const RegEntry& entry, const std::string& dir, const std::string& wd)
 
 void Apply(const FileEntry& file, const std::string& dir, const std::string& wd) {
     const std::string path = Replaced(file.path, dir, wd);
-    if (file.content) WriteFileText(path, *file.content);
-    else if (!DeleteFileA(path.c_str()) && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+    if (file.content) {
+        WriteFileText(path, *file.content);
+        if (ReadFileText(path) != file.content) SetUpFailed("the file " + path);
+    } else if (!DeleteFileA(path.c_str()) && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
         SetUpFailed("the removal of " + path);
     if (file.protection) SetProtection(path, *file.protection);
 }
@@ -204,7 +185,7 @@ ScenarioResult Check(const Scenario& scenario) {
     for (const FileLink& link : scenario.fileLinks)
         MakeFileLink(Replaced(link.path, dir, wd), Replaced(link.target, dir, wd), link.kind);
     for (const RegEntry& entry : scenario.before) Apply(entry, dir, wd);
-    for (const ExactKey& key : scenario.exactKeysBefore) MakeKeyW(HKEY_LOCAL_MACHINE, key.path);
+    for (const ExactKey& key : scenario.exactKeysBefore) MakeKey(HKEY_LOCAL_MACHINE, key.path);
     for (const LinkEntry& link : scenario.links) MakeLink(HKEY_LOCAL_MACHINE, link.path, HKEY_LOCAL_MACHINE, link.target);
     for (const std::string& key : scenario.narrowKeys)
         SetKeyAccess(HKEY_LOCAL_MACHINE, key, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE);
@@ -262,10 +243,10 @@ ScenarioResult Check(const Scenario& scenario) {
         }
     }
     if (scenario.productEntriesAfter >= 0) {
-        int entries = 0;
-        for (const std::string& entry : SubkeyNames(HKEY_LOCAL_MACHINE, UninstallKey))
-            entries += AsciiUpper(entry).rfind("TARNQUILL", 0) == 0 ? 1 : 0;
-        EXPECT_EQ(entries, scenario.productEntriesAfter) << scenario.name << ": product entries";
+        const KeyHandle list = OpenPath(HKEY_LOCAL_MACHINE, UninstallKey, KeyWalk::Open);
+        const std::vector<std::wstring> names = list ? SubkeysOf(list.Get()) : std::vector<std::wstring>{};
+        EXPECT_EQ(std::count_if(names.begin(), names.end(), IsProductEntry), scenario.productEntriesAfter)
+            << scenario.name << ": product entries";
     }
     for (const ExactKey& key : scenario.exactKeysAfter)
         EXPECT_EQ(KeyItselfExists(HKEY_LOCAL_MACHINE, key.path), key.exists) << scenario.name << ": key " << key.path;

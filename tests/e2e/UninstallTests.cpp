@@ -59,20 +59,19 @@ TEST(Uninstall, RemovesTheMarksAndThePlugIn) {
          .before = Installed("\\winamp.exe"), .filesBefore = {{rootCompanion, "plug-in"}}, .tail = " /uninstall",
          .boxes = {}, .filesAfter = {{rootCompanion, std::nullopt}}},
     };
-    MakeFolder(*rootPlugins);
-    for (const Scenario& scenario : atTheRoot) Check(scenario);
+    for (Scenario scenario : atTheRoot) {
+        scenario.foldersBefore = {*rootPlugins};
+        Check(scenario);
+    }
     RemoveDirectoryA(rootPlugins->c_str());
 }
 
 TEST(Uninstall, TheDefaultPlayerPathWhenNoneIsStored) {
-    MakeFolder("C:\\PROGRAM FILES\\WINAMP");
-    MakeFolder("C:\\PROGRAM FILES\\WINAMP\\Plugins");
     Check({.name = "no WinampPath", .before = {Option("FirstRunMarker", "1")},
-           .filesBefore = {{DefaultCompanion, "plug-in"}}, .tail = " /uninstall", .boxes = {},
+           .filesBefore = {{DefaultCompanion, "plug-in"}},
+           .foldersBefore = {"C:\\PROGRAM FILES\\WINAMP", "C:\\PROGRAM FILES\\WINAMP\\Plugins"}, .tail = " /uninstall", .boxes = {},
            .after = {NoValue(HKEY_CURRENT_USER, OptionsKey, "FirstRunMarker")},
            .filesAfter = {{DefaultCompanion, std::nullopt}}});
-    RemoveDirectoryA("C:\\PROGRAM FILES\\WINAMP\\Plugins");
-    RemoveDirectoryA("C:\\PROGRAM FILES\\WINAMP");
 }
 
 TEST(Uninstall, CreatesOnlyTheProductKey) {

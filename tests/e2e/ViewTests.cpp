@@ -21,26 +21,6 @@ Bitness ThisProcess() {
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? Bitness::Wow64 : Bitness::Bits32;
 }
 
-void SetIn(REGSAM view, HKEY root, const std::string& key, const std::string& name, const std::string& text) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &handle, nullptr), 0);
-    RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(handle);
-}
-
-std::optional<std::string> ReadIn(REGSAM view, HKEY root, const std::string& key, const std::string& name) {
-    char text[MAX_PATH] = {};
-    DWORD size = sizeof text - 1;
-    if (RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ | (view == KEY_WOW64_64KEY ? RRF_SUBKEY_WOW6464KEY
-                                                                                              : RRF_SUBKEY_WOW6432KEY),
-                     nullptr, text, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::string(text);
-}
-
-void DeleteIn(REGSAM view, HKEY root, const std::string& key) { RegDeleteKeyExA(root, key.c_str(), view, 0); }
-
 RunOutcome Install() {
     ScratchFolder scratch("views");
     return RunProgram(ScriptFor(" /install", scratch.Path()));
@@ -54,25 +34,25 @@ TEST(Views, PruningWorksInTheProgramsOwnViewOnly) {
     const std::string wow6432Uninstall = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
     const auto entry = [](const char* name) { return std::string(UninstallKey) + "\\" + name; };
     for (const char* name : {"Tarnquill 1", "Tarnquill 2", "Tarnquill 0"}) {
-        DeleteIn(own, HKEY_LOCAL_MACHINE, entry(name));
-        DeleteIn(other, HKEY_LOCAL_MACHINE, entry(name));
+        DeleteTree(HKEY_LOCAL_MACHINE, entry(name), own);
+        DeleteTree(HKEY_LOCAL_MACHINE, entry(name), other);
     }
     MakeKey(HKEY_CURRENT_USER, HotkeysGeneralKey);
-    SetIn(own, HKEY_LOCAL_MACHINE, entry("Tarnquill 1"), "DisplayName", "own view, older");
-    SetIn(own, HKEY_LOCAL_MACHINE, entry("Tarnquill 2"), "DisplayName", "own view, newest");
-    SetIn(other, HKEY_LOCAL_MACHINE, entry("Tarnquill 0"), "DisplayName", "the other view's");
+    SetValue(HKEY_LOCAL_MACHINE, entry("Tarnquill 1"), "DisplayName", Sz("own view, older"), own);
+    SetValue(HKEY_LOCAL_MACHINE, entry("Tarnquill 2"), "DisplayName", Sz("own view, newest"), own);
+    SetValue(HKEY_LOCAL_MACHINE, entry("Tarnquill 0"), "DisplayName", Sz("the other view's"), other);
 
     const RunOutcome outcome = Install();
     EXPECT_EQ(outcome.exitCode, 0u) << Transcript(outcome);
-    EXPECT_FALSE(ReadIn(own, HKEY_LOCAL_MACHINE, entry("Tarnquill 1"), "DisplayName"));
-    EXPECT_EQ(ReadIn(own, HKEY_LOCAL_MACHINE, entry("Tarnquill 2"), "DisplayName"), "own view, newest");
-    EXPECT_EQ(ReadIn(other, HKEY_LOCAL_MACHINE, entry("Tarnquill 0"), "DisplayName"), "the other view's");
+    EXPECT_FALSE(GetValue(HKEY_LOCAL_MACHINE, entry("Tarnquill 1"), "DisplayName", own));
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, entry("Tarnquill 2"), "DisplayName", own), Sz("own view, newest"));
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, entry("Tarnquill 0"), "DisplayName", other), Sz("the other view's"));
     const std::string kept = (own == KEY_WOW64_32KEY ? wow6432Uninstall : std::string(UninstallKey)) + "\\Tarnquill 2";
-    EXPECT_EQ(ReadIn(KEY_WOW64_64KEY, HKEY_LOCAL_MACHINE, kept, "DisplayName"), "own view, newest")
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kept, "DisplayName", KEY_WOW64_64KEY), Sz("own view, newest"))
         << "the 32-bit view is not where it is on Windows";
     for (const char* name : {"Tarnquill 2", "Tarnquill 0"}) {
-        DeleteIn(own, HKEY_LOCAL_MACHINE, entry(name));
-        DeleteIn(other, HKEY_LOCAL_MACHINE, entry(name));
+        DeleteTree(HKEY_LOCAL_MACHINE, entry(name), own);
+        DeleteTree(HKEY_LOCAL_MACHINE, entry(name), other);
     }
     DeleteTree(HKEY_CURRENT_USER, ProductKey);
 }
@@ -92,11 +72,11 @@ TEST(Views, ThePlayCommandAndTheSettingsAreSharedByBothViews) {
         DeleteTree(HKEY_CLASSES_ROOT, "Winamp.File");
         DeleteTree(HKEY_CURRENT_USER, ProductKey);
         MakeKey(HKEY_CURRENT_USER, HotkeysGeneralKey);
-        SetIn(writer, HKEY_CLASSES_ROOT, FileCommandKey, "", "\"" + player + "\" \"%1\"");
+        SetValue(HKEY_CLASSES_ROOT, FileCommandKey, "", Sz("\"" + player + "\" \"%1\""), writer);
         const RunOutcome outcome = Install();
         EXPECT_EQ(outcome.exitCode, 0u) << Transcript(outcome);
         for (const REGSAM reader : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
-            EXPECT_EQ(ReadIn(reader, HKEY_CURRENT_USER, OptionsKey, "WinampPath"), player)
+            EXPECT_EQ(GetValue(HKEY_CURRENT_USER, OptionsKey, "WinampPath", reader), Sz(player))
                 << "written in the " << (writer == KEY_WOW64_32KEY ? 32 : 64) << "-bit view, read in the "
                 << (reader == KEY_WOW64_32KEY ? 32 : 64) << "-bit view";
     }

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/FailureFormat.h"
+#include "app/ReportTexts.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {

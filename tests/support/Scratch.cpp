@@ -1,10 +1,6 @@
 #include "tests/support/Scratch.h"
 
-#include "tests/support/RegistryLinks.h"
-
 #include "platform/Native.h"
-
-#include <sddl.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,22 +17,6 @@ void RemoveTree(const std::string& path) {
         if (!DeleteFileA(entry.c_str())) RemoveTree(entry);
     }
     RemoveDirectoryA(path.c_str());
-}
-
-// Names in UTF-16 by their counted length (shown in UTF-8), so that no name the code page cannot
-// spell, or that holds a 0 character, hides from a comparison of states.
-void Collect(HKEY key, const std::string& path, std::map<std::string, RegValue>& values, int levelsLeft) {
-    for (const NamedValue& value : ValuesOf(key)) values[path + "|" + Utf8(value.name)] = {value.type, value.data};
-    if (levelsLeft == 0) return;
-    for (const std::wstring& subkey : SubkeyNamesOf(key)) {
-        // A link is taken as itself (its target value), never followed: links can loop.
-        const HKEY child = OpenSubkeyItself(key, subkey);
-        if (!child) continue;
-        const std::string childPath = path + "\\" + Utf8(subkey);
-        values[childPath + "|(key)"] = {};
-        Collect(child, childPath, values, levelsLeft - 1);
-        RegCloseKey(child);
-    }
 }
 }  // namespace
 
@@ -74,11 +54,15 @@ std::optional<std::string> ThirtyTwoBitEmulator() {
     return code;
 }
 
+std::string SetupName() {
+    const char* setup = std::getenv("TQ_SETUP");
+    return setup && *setup ? setup : "this setup";
+}
+
 void RecordReliability(const std::string& kind, const std::string& line) {
     const char* folder = std::getenv("TQ_RELIABILITY_DIR");
     if (!folder || !*folder) return;
-    const char* setup = std::getenv("TQ_SETUP");
-    const std::string file = std::string(folder) + "/" + kind + "-" + (setup && *setup ? setup : "unnamed") + ".log";
+    const std::string file = std::string(folder) + "/" + kind + "-" + SetupName() + ".log";
     std::ofstream(WindowsPathOf(file), std::ios::app) << line << "\n";
 }
 
@@ -190,110 +174,4 @@ std::vector<std::string> FolderEntries(const std::string& path) {
     FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
-}
-
-RegValue Sz(const std::string& text) { return {REG_SZ, text + std::string(1, '\0')}; }
-
-namespace {
-HKEY OpenDeep(HKEY root, const std::string& path, bool create, DWORD options) {
-    if (path.empty()) return nullptr;
-    const KeyWalk walk = !create ? KeyWalk::Open : options & REG_OPTION_VOLATILE ? KeyWalk::CreateVolatile : KeyWalk::Create;
-    return OpenKeyPath(root, WideOf(path, CP_ACP), walk);
-}
-
-void CloseUnlessRoot(HKEY key, HKEY root) {
-    if (key && key != root) RegCloseKey(key);
-}
-
-}  // namespace
-
-void SetValue(HKEY root, const std::string& key, const std::string& name, const RegValue& value) {
-    const HKEY handle = OpenDeep(root, key, true, 0);
-    // A non-zero byte after the data keeps the platform from adding a terminator of its own.
-    const std::string padded = value.data + "X";
-    const LONG result = RegSetValueExA(handle, name.c_str(), 0, value.type, reinterpret_cast<const BYTE*>(padded.data()),
-                                       static_cast<DWORD>(value.data.size()));
-    RegCloseKey(handle);
-    if (!handle || result != ERROR_SUCCESS) SetUpFailed("the value " + key + "|" + name);
-}
-
-std::optional<RegValue> GetValue(HKEY root, const std::string& key, const std::string& name) {
-    const HKEY handle = OpenDeep(root, key, false, 0);
-    if (!handle) return std::nullopt;
-    DWORD type = 0, size = 0;
-    std::optional<RegValue> value;
-    if (RegQueryValueExA(handle, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-        std::string data(size, '\0');
-        RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-        value = RegValue{type, data.substr(0, size)};
-    }
-    RegCloseKey(handle);
-    return value;
-}
-
-bool KeyExists(HKEY root, const std::string& key) {
-    const HKEY handle = OpenDeep(root, key, false, 0);
-    RegCloseKey(handle);
-    return handle != nullptr;
-}
-
-void MakeKey(HKEY root, const std::string& key, bool isVolatile) {
-    const HKEY handle = OpenDeep(root, key, true, isVolatile ? REG_OPTION_VOLATILE : 0);
-    if (!handle) SetUpFailed("the key " + key);
-    RegCloseKey(handle);
-}
-
-// An access list's entries as text, in the platform's own spelling of the rights (its flags, such
-// as inheritance, left out); empty when there is none.
-static std::string AccessListText(PSECURITY_DESCRIPTOR descriptor) {
-    char* text = nullptr;
-    if (!descriptor ||
-        !ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
-        return "";
-    const std::string sddl = text;
-    LocalFree(text);
-    return sddl.find('(') == std::string::npos ? "" : sddl.substr(sddl.find('('));
-}
-
-void SetKeyAccess(HKEY root, const std::string& key, DWORD rights) {
-    PSECURITY_DESCRIPTOR asked = nullptr;
-    const std::string sddl = "D:P(A;;" + std::to_string(rights) + ";;;WD)";
-    HKEY handle = nullptr;
-    char readBack[4096];
-    DWORD size = sizeof readBack;
-    const bool set =
-        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &asked, nullptr) &&
-        RegOpenKeyExA(root, key.c_str(), 0, WRITE_DAC | READ_CONTROL, &handle) == ERROR_SUCCESS &&
-        RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, asked) == ERROR_SUCCESS &&
-        RegGetKeySecurity(handle, DACL_SECURITY_INFORMATION, readBack, &size) == ERROR_SUCCESS;
-    const std::string wanted = AccessListText(asked), got = set ? AccessListText(readBack) : "";
-    if (handle) RegCloseKey(handle);
-    LocalFree(asked);
-    if (wanted.empty() || got != wanted) SetUpFailed("the access list of " + key + " reads back as [" + got + "]");
-}
-
-void DeleteTree(HKEY root, const std::string& key) { DeleteKeyTree(root, WideOf(key, CP_ACP)); }
-
-std::vector<std::string> SubkeyNames(HKEY root, const std::string& key) {
-    std::vector<std::string> names;
-    const HKEY handle = key.empty() ? root : OpenDeep(root, key, false, 0);
-    if (!handle) return names;
-    char name[512];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        names.emplace_back(name, length);
-    }
-    CloseUnlessRoot(handle, root);
-    return names;
-}
-
-std::map<std::string, RegValue> Snapshot(HKEY root, const std::string& key) {
-    std::map<std::string, RegValue> values;
-    const HKEY handle = OpenDeep(root, key, false, 0);
-    if (!handle) return values;
-    Collect(handle, "", values, 600);
-    RegCloseKey(handle);
-    return values;
 }

@@ -1,12 +1,13 @@
 #pragma once
-// What tests set up around the code under test: folders, files and registry values.
+// What tests set up around the code under test: folders and files, and the registry through Keys.h.
 #include <windows.h>
 
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tests/support/Keys.h"
 
 // A path of this machine's file system as the programs under Wine see it; a Windows path stays.
 std::string WindowsPathOf(const std::string& unixPath);
@@ -28,6 +29,8 @@ bool UnderWine();
 // The emulator that runs 32-bit code on this machine, when one does (whose fault codes are not the
 // processor's): under Wine, as TQ_32BIT_CODE says, which tests/wine/thirty-two-bit-code decides.
 std::optional<std::string> ThirtyTwoBitEmulator();
+// The setup this runs in (TQ_SETUP: win64, win32 or wow64), or "this setup" when none is named.
+std::string SetupName();
 // Appends a line to this setup's reliability log of that kind (KIND-SETUP.log in
 // TQ_RELIABILITY_DIR), which the test command's summaries read; nothing without that folder.
 void RecordReliability(const std::string& kind, const std::string& line);
@@ -65,25 +68,3 @@ std::optional<std::string> ReadFileText(const std::string& path);
 void MakeFolder(const std::string& path);
 // Names of the files and folders directly in a folder, sorted.
 std::vector<std::string> FolderEntries(const std::string& path);
-
-struct RegValue {
-    DWORD type = REG_NONE;
-    std::string data;  // the stored bytes
-    bool operator==(const RegValue&) const = default;
-};
-
-RegValue Sz(const std::string& text);  // REG_SZ with its terminator
-
-void SetValue(HKEY root, const std::string& key, const std::string& name, const RegValue& value);
-std::optional<RegValue> GetValue(HKEY root, const std::string& key, const std::string& name);
-bool KeyExists(HKEY root, const std::string& key);
-void MakeKey(HKEY root, const std::string& key, bool isVolatile = false);
-// Makes the key's access list grant everyone these rights and no others (its owner may still
-// change the list).
-void SetKeyAccess(HKEY root, const std::string& key, DWORD rights);
-// Links in the tree go as links; nothing they point to is touched.
-void DeleteTree(HKEY root, const std::string& key);
-std::vector<std::string> SubkeyNames(HKEY root, const std::string& key);
-
-// Every key and value below a key, flattened to "path\name" = type:bytes, to compare states.
-std::map<std::string, RegValue> Snapshot(HKEY root, const std::string& key);

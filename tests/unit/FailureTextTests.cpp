@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/FailureFormat.h"
+#include "app/ReportTexts.h"
 
 namespace {
 constexpr char Template[] = "Exception %s in module %s at %p.\n%s%s";

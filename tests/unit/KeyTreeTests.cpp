@@ -12,7 +12,7 @@
 #include "platform/registry/KeyTree.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/StringList.h"
-#include "tests/support/RegistryLinks.h"
+#include "tests/support/Keys.h"
 #include "tests/support/Scratch.h"
 
 namespace {
@@ -63,14 +63,14 @@ struct Shape {
 TEST_F(KeyTreeTest, AnEntryGoesWithItsTreeAndNothingBeyondIt) {
     const Shape shapes[] = {
         {"names that a best-fit conversion would make paths to other keys, deeper down", [] {
-             MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, "A\\B\\" + FullWidthPathTo(Victim) + "\\C"));
-             MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, "A\\" + FullWidthPathTo(Area)));
+             MakeKey(HKEY_LOCAL_MACHINE, Under(Entry, "A\\B\\" + FullWidthPathTo(Victim) + "\\C"));
+             MakeKey(HKEY_LOCAL_MACHINE, Under(Entry, "A\\" + FullWidthPathTo(Area)));
          }},
         {"a subkey named by a lone 0 character, which a C string makes the entry itself",
-         [] { SetValue(HKEY_LOCAL_MACHINE, Entry, "Data", Sz("x")); MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, std::string("\0", 1))); }},
+         [] { SetValue(HKEY_LOCAL_MACHINE, Entry, "Data", Sz("x")); MakeKey(HKEY_LOCAL_MACHINE, Under(Entry, std::string("\0", 1))); }},
         {"a subkey whose name holds a 0 after a sibling's name", [] {
-             MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, "Values"));
-             MakeKeyW(HKEY_LOCAL_MACHINE, Under(Entry, std::string("Values\0x\\Deeper", 15)));
+             MakeKey(HKEY_LOCAL_MACHINE, Under(Entry, "Values"));
+             MakeKey(HKEY_LOCAL_MACHINE, Under(Entry, std::string("Values\0x\\Deeper", 15)));
          }},
         {"500 levels", [] {
              std::string path = Entry;
@@ -97,8 +97,8 @@ TEST_F(KeyTreeTest, AnEntryGoesWithItsTreeAndNothingBeyondIt) {
 TEST_F(KeyTreeTest, EntriesThatReadAlikeInTheCodePageAreTwoEntries) {
     const std::string odd("Tarnquill 2.0\0old", 17);
     SetValue(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.0"), "DisplayName", Sz("Tarnquill 2.0"));
-    MakeKeyW(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.\xEF\xBC\x90\\Sub"));
-    MakeKeyW(HKEY_LOCAL_MACHINE, Under(Area, odd + "\\Sub"));
+    MakeKey(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.\xEF\xBC\x90\\Sub"));
+    MakeKey(HKEY_LOCAL_MACHINE, Under(Area, odd + "\\Sub"));
     TRegistry registry;
     registry.SetRoot(HKEY_LOCAL_MACHINE);
     registry.OpenPath(Area, false);
@@ -109,18 +109,16 @@ TEST_F(KeyTreeTest, EntriesThatReadAlikeInTheCodePageAreTwoEntries) {
     EXPECT_EQ(listed, (std::multiset<std::string>{"Tarnquill 2.0", "Tarnquill 2.?", "Victim"}))
         << "a character the code page cannot hold is shown as its default character";
 
-    EXPECT_TRUE(RemoveKeyTree(OpenKeyItself(registry.OpenHandle(), Wide(odd))));
+    EXPECT_TRUE(RemoveKeyTree(OpenSubkeyItself(registry.OpenHandle(), Wide(odd))));
     EXPECT_FALSE(KeyItselfExists(HKEY_LOCAL_MACHINE, Under(Area, odd)));
     EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, Under(Area, "Tarnquill 2.0"), "DisplayName"), Sz("Tarnquill 2.0"));
-    EXPECT_FALSE(OpenKeyItself(registry.OpenHandle(), std::wstring())) << "an empty name names the parent";
+    EXPECT_FALSE(OpenSubkeyItself(registry.OpenHandle(), std::wstring())) << "an empty name names the parent";
 }
 
 TEST_F(KeyTreeTest, ATreeDeeperThanTheRegistryAllowsStaysAndTheRunGoesOn) {
     std::string path = Entry;
     for (int level = 0; level < 520; ++level) path += "\\L";
-    const HKEY deepest = OpenKeyPath(HKEY_LOCAL_MACHINE, Wide(path), KeyWalk::Create);
-    if (!deepest) GTEST_SKIP() << "this registry refuses 520 levels, as Windows does";
-    RegCloseKey(deepest);
+    if (!OpenPath(HKEY_LOCAL_MACHINE, path, KeyWalk::Create)) GTEST_SKIP() << "this registry refuses 520 levels, as Windows does";
     EXPECT_FALSE(RemoveListed(L"Entry"));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, Entry));
     EXPECT_EQ(Snapshot(HKEY_LOCAL_MACHINE, Victim), victimBefore_);

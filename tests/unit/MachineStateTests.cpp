@@ -9,8 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/text/Text.h"
-#include "tests/support/RegistryLinks.h"
+#include "tests/support/Places.h"
 #include "tests/support/Scratch.h"
 
 namespace {
@@ -59,37 +58,14 @@ Machine Now() {
             folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY)};
 }
 
-bool IsTheirs(const std::string& name) {
-    const std::string upper = AsciiUpper(name);
-    return upper.find("TARNQUILL") != std::string::npos || upper.rfind("TQOTHER", 0) == 0;
-}
-
-// What the tests clear before their runs; another program's key stays.
-void ClearTheirPlaces() {
-    for (const std::string& name : SubkeyNames(HKEY_LOCAL_MACHINE, List))
-        if (IsTheirs(name)) DeleteTree(HKEY_LOCAL_MACHINE, EntryPath(name));
-    DeleteTreeW(HKEY_LOCAL_MACHINE, EntryPath(std::string("Tarnquill 2.0\0old", 17)));
-    DeleteTree(HKEY_CURRENT_USER, Settings);
-    DeleteTree(HKEY_CLASSES_ROOT, Player);
-    DeleteFileA(Plugin);
-    RemoveDirectoryA(Plugins);
-    RemoveDirectoryA("C:\\PROGRAM FILES\\WINAMP");
-    HKEY run = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, Autostart, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-        RegDeleteValueA(run, "Tarnquill");
-        RegDeleteValueA(run, "TqOtherProgram");
-        RegCloseKey(run);
-    }
-}
-
 void ClearAll() {
-    ClearTheirPlaces();
+    ClearTestPlaces();
     DeleteTree(HKEY_LOCAL_MACHINE, Target);
 }
 
 // What a test run does to those places: clears them and leaves its own.
 void RunTheTests() {
-    ClearTheirPlaces();
+    ClearTestPlaces();
     SetValue(HKEY_LOCAL_MACHINE, EntryPath("Tarnquill 9.0"), "DisplayName", Sz("a test's"));
     SetValue(HKEY_LOCAL_MACHINE, EntryPath("TqOtherProgram"), "DisplayName", Sz("a test's"));
     SetValue(HKEY_CURRENT_USER, Settings + std::string("\\Options"), "WinampPath", Sz("C:\\test\\winamp.exe"));
@@ -130,7 +106,7 @@ TEST(MachineState, WhatWasThereIsBackAfterTheTests) {
              SetValue(HKEY_CURRENT_USER, Autostart, "TqOtherProgram", {REG_NONE, ""});
          }},
         {"an entry named with a 0 character inside, and a subkey below it",
-         [] { MakeKeyW(HKEY_LOCAL_MACHINE, EntryPath(std::string("Tarnquill 2.0\0old", 17)) + "\\Sub"); }},
+         [] { MakeKey(HKEY_LOCAL_MACHINE, EntryPath(std::string("Tarnquill 2.0\0old", 17)) + "\\Sub"); }},
         {"an entry that is a link, and a link below another",
          [] {
              SetValue(HKEY_LOCAL_MACHINE, std::string(Target) + "\\Sub", "Data", Sz("another program's"));
@@ -168,7 +144,7 @@ TEST(MachineState, WhatWasThereIsBackAfterTheTests) {
 TEST(MachineState, ADamagedSaveFailsAndSaysSo) {
     ScratchFolder scratch("machine_state");
     const std::string saved = scratch / "state.bin";
-    ClearTheirPlaces();
+    ClearTestPlaces();
     ASSERT_EQ(RunStateTool("save", saved).code, 0);
     const std::string whole = ReadFileText(saved).value_or("");
     WriteFileText(saved, whole.substr(0, whole.size() - 3));
@@ -178,6 +154,6 @@ TEST(MachineState, ADamagedSaveFailsAndSaysSo) {
     const ToolRun missing = RunStateTool("restore", scratch / "missing.bin");
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.said.find("tqstate: cannot read"), std::string::npos) << missing.said;
-    ClearTheirPlaces();
+    ClearTestPlaces();
 }
 }  // namespace

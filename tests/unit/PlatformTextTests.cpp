@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/FailureText.h"
+#include "app/Reports.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/FileHandle.h"
 #include "platform/text/Files.h"

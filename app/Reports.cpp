@@ -1,15 +1,17 @@
-#include "app/Failure.h"
+#include "app/Reports.h"
 
 #include <windows.h>
 
 #include <stdexcept>
 #include <typeinfo>
 
-#include "app/FailureText.h"
 #include "platform/Exception.h"
+#include "platform/ModulePlace.h"
 
 namespace {
+constexpr UINT FailureTemplateId = 65510;
 constexpr UINT FailureCaptionId = 65511;
+constexpr uintptr_t ProgramCodeStart = 0x1000;
 // The caption holds at most 63 characters.
 constexpr int CaptionCapacity = 64;
 
@@ -26,6 +28,19 @@ FailureRef ForeignRefOf(const std::exception& failure) {
                        : dynamic_cast<const std::bad_cast*>(&failure)     ? "std::bad_cast"
                                                                           : "std::exception";
     return {name, false, {}};
+}
+
+size_t FailureText(const FailureRef& failure, const void* address, char* buffer, size_t capacity) {
+    const auto at = reinterpret_cast<uintptr_t>(address);
+    ModulePlace place = PlaceOf(address);
+    const bool inModule = place.fileName[0] != '\0';
+    if (!inModule) ModuleFileName(nullptr, place.fileName);
+    const uintptr_t shown = inModule ? at - place.loadAddress : at ? at - ProgramCodeStart : 0;
+    char templateText[256] = {};
+    const int length = LoadStringA(GetModuleHandleA(nullptr), FailureTemplateId, templateText,
+                                   sizeof templateText);
+    return FormatFailureText({templateText, static_cast<size_t>(length > 0 ? length : 0)}, failure,
+                             place.fileName, shown, buffer, capacity);
 }
 
 void ReportFailure(const FailureRef& failure, const void* address) {

@@ -1,4 +1,4 @@
-#include "app/FailureFormat.h"
+#include "app/ReportTexts.h"
 
 namespace {
 // Writes what fits into a fixed buffer, always terminated.

@@ -1,12 +1,13 @@
-#include "app/Runtime.h"
+#include "app/Startup.h"
 
 #include <windows.h>
 
 #include <exception>
 #include <new>
 
-#include "app/Failure.h"
+#include "app/Reports.h"
 #include "app/Faults.h"
+#include "platform/DllSearch.h"
 #include "platform/Exception.h"
 #include "platform/Native.h"
 #include "platform/text/Text.h"
@@ -85,14 +86,6 @@ void SetUpFailureReport() {
 void InstallLastResort() {
     previousFaultFilter = SetUnhandledExceptionFilter(OnFault);
     previousTerminate = std::set_terminate(OnTerminate);
-}
-
-// Whatever the platform loads later (a message box brings its own helpers) comes from the
-// system folder, never from the folder a setup runs the program in. Looked up: older systems
-// lack the call, and there the program runs as before.
-static void RestrictDllSearch() {
-    const auto restrict = SystemCall<BOOL(WINAPI*)(DWORD)>("kernel32.dll", "SetDefaultDllDirectories");
-    if (restrict) restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 // After a stack overflow the fault handler runs on what is left of the stack, a page or so,

@@ -4,7 +4,7 @@
 // process.
 #include <exception>
 
-#include "app/FailureFormat.h"
+#include "app/ReportTexts.h"
 
 class Exception;
 
@@ -12,6 +12,10 @@ FailureRef RefOf(const Exception& failure);
 // A standard-library failure: outside the Exception family, named by its type.
 FailureRef ForeignRefOf(const std::exception& failure);
 
+// The failure box's text, with the module that holds the failure's address, into buffer
+// (capacity bytes, terminator included), on fixed buffers: the report may run with no memory
+// left. Returns its length.
+size_t FailureText(const FailureRef& failure, const void* address, char* buffer, size_t capacity);
 void ReportFailure(const FailureRef& failure, const void* address);
 void ReportRunError(unsigned number, const void* address);
 
