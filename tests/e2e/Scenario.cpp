@@ -87,7 +87,18 @@ bool IsProductFile(const std::string& folder, const std::string& file) {
 // other autostart values, other plug-ins and files (bytes and protection), anything new beside them.
 std::map<std::string, RegValue> ForeignState(const ScratchFolder& scratch) {
     std::map<std::string, RegValue> state = Snapshot(HKEY_LOCAL_MACHINE, UninstallKey);
-    std::erase_if(state, [](const auto& item) { return AsciiUpper(item.first).rfind("\\TARNQUILL", 0) == 0; });
+    // The product's entries, and the registrations Windows Installer keeps for its packages.
+    std::vector<std::string> products = {"\\TARNQUILL"};
+    const std::wstring product = L"Tarnquill";
+    for (const auto& [name, value] : state)
+        if (name.ends_with("|DisplayName") &&
+            value.data.rfind(std::string(reinterpret_cast<const char*>(product.data()), product.size() * 2), 0) == 0 &&
+            state.count(name.substr(0, name.find('|')) + "|WindowsInstaller"))
+            products.push_back(AsciiUpper(name.substr(0, name.find('|'))));
+    std::erase_if(state, [&](const auto& item) {
+        return std::any_of(products.begin(), products.end(),
+                           [&](const std::string& key) { return AsciiUpper(item.first).rfind(key, 0) == 0; });
+    });
     for (auto& [name, value] : Snapshot(HKEY_LOCAL_MACHINE, VictimKey)) state["Victim" + name] = value;
     for (auto& [name, value] : Snapshot(HKEY_CURRENT_USER, RunKey))
         if (name != "|Tarnquill") state["Run" + name] = value;
