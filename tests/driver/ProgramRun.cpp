@@ -62,18 +62,22 @@ private:
     HANDLE handle_;
 };
 
-// Whether a process is the one started or was started by it, at any depth: a setup's boxes
-// come from the programs it runs.
-bool StartedBy(DWORD processId, DWORD started) {
+// Whether a process is the one started or was started by it, at any depth (a setup's boxes
+// come from the programs it runs), or runs a file of that name.
+bool StartedBy(DWORD processId, DWORD started, const std::string& fileName) {
     if (processId == started) return true;
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return false;
     std::map<DWORD, DWORD> parents;
+    bool named = false;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
         parents[entry.th32ProcessID] = entry.th32ParentProcessID;
+        named = named || (entry.th32ProcessID == processId && !fileName.empty() && lstrcmpiA(entry.szExeFile, fileName.c_str()) == 0);
+    }
     CloseHandle(snapshot);
+    if (named) return true;
     for (DWORD current = processId, steps = 0; parents.count(current) && steps < 64; ++steps) {
         current = parents[current];
         if (current == started) return true;
@@ -84,6 +88,7 @@ bool StartedBy(DWORD processId, DWORD started) {
 struct BoxSearch {
     DWORD processId;
     bool ofPrograms;  // also the boxes of the programs it runs
+    const std::string& programFileName;
     HWND found;
 };
 
@@ -94,14 +99,14 @@ BOOL CALLBACK FindBoxOf(HWND window, LPARAM search) {
     char className[16] = {};
     GetClassNameA(window, className, sizeof className);
     if (lstrcmpA(className, "#32770") != 0 || owner == GetCurrentProcessId()) return TRUE;
-    if (owner != wanted.processId && !(wanted.ofPrograms && StartedBy(owner, wanted.processId)))
+    if (owner != wanted.processId && !(wanted.ofPrograms && StartedBy(owner, wanted.processId, wanted.programFileName)))
         return TRUE;
     wanted.found = window;
     return FALSE;
 }
 
-HWND BoxOf(DWORD processId, bool ofPrograms) {
-    BoxSearch search{processId, ofPrograms, nullptr};
+HWND BoxOf(DWORD processId, bool ofPrograms, const std::string& programFileName) {
+    BoxSearch search{processId, ofPrograms, programFileName, nullptr};
     EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -224,7 +229,7 @@ RunOutcome RunProgram(const RunScript& script) {
             outcome.timedOut = true;
             break;
         }
-        const HWND box = BoxOf(process.dwProcessId, script.boxesOfPrograms);
+        const HWND box = BoxOf(process.dwProcessId, script.boxesOfPrograms, script.programFileName);
         if (box && (box != answered || !IsWindow(answered))) {
             BoxSeen seen = Read(box);
             // The answered box, caught between the search and its end: not a box the user saw.

@@ -41,8 +41,10 @@ struct RunScript {
     DWORD heldSharing = FILE_SHARE_READ;  // without delete sharing, or as a player holds a loaded plug-in
     DWORD timeoutMs = 30000;
     // Also answer the boxes of the programs it runs (a setup): process ids are reused, so only
-    // where asked.
+    // where asked. Windows Installer runs a package's actions from its own service, not from the
+    // msiexec started: the boxes of any process of this file name count too.
     bool boxesOfPrograms = false;
+    std::string programFileName;
     // The i-th box is pictured into the i-th file (BMP) before it is answered.
     std::vector<std::string> screenshots;
 };

@@ -121,6 +121,9 @@ int Differences(const std::map<std::string, RegValue>& before, const std::map<st
     return differences;
 }
 
+// The name a setup's copy of the program runs under, wherever it is and whoever starts it.
+std::string ProgramFileName() { return ProgramFile().substr(ProgramFile().rfind('\\') + 1); }
+
 bool IsCrash(const RunOutcome& outcome) {
     if (outcome.exitCode != 0 && outcome.exitCode != 1) return true;
     for (const BoxSeen& box : outcome.boxes)
@@ -206,6 +209,7 @@ ScenarioResult Check(const Scenario& scenario) {
         RunScript prepare = ScriptFor(Replaced(run.tail, dir, wd), wd);
         prepare.program = Replaced(run.program, dir, wd);
         prepare.boxesOfPrograms = true;
+        prepare.programFileName = ProgramFileName();
         const RunOutcome outcome = RunProgram(prepare);
         EXPECT_EQ(outcome.exitCode, 0u) << scenario.name << ": the run before, " << run.program << run.tail << "\n"
                                         << Transcript(outcome);
@@ -216,6 +220,7 @@ ScenarioResult Check(const Scenario& scenario) {
     if (!scenario.program.empty()) {
         script.program = Replaced(scenario.program, dir, wd);
         script.boxesOfPrograms = true;
+        script.programFileName = ProgramFileName();
     }
     script.answers = scenario.answers;
     script.fallback = "cancel";
