@@ -62,10 +62,32 @@ private:
     HANDLE handle_;
 };
 
-// Whether a process is the one started or was started by it, at any depth (a setup's boxes
-// come from the programs it runs), or runs a file of that name.
-bool StartedBy(DWORD processId, DWORD started, const std::string& fileName) {
-    if (processId == started) return true;
+// When a process started, in FILETIME units; 0 when that cannot be told.
+ULONGLONG StartTimeOf(HANDLE process) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!process || !GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (ULONGLONG{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+}
+ULONGLONG StartTimeOf(DWORD processId) {
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    const ULONGLONG time = StartTimeOf(process);
+    if (process) CloseHandle(process);
+    return time;
+}
+
+// The processes whose boxes a run answers: the one started and, where asked, the programs it
+// runs at any depth (a setup's boxes come from them) and any process of the program's file name
+// started since (Windows Installer starts a package's actions from its own service).
+struct RunTree {
+    DWORD started;
+    ULONGLONG startedAt;
+    bool ofPrograms;
+    const std::string& programFileName;
+};
+
+bool InRun(DWORD processId, const RunTree& run) {
+    if (processId == run.started) return true;
+    if (!run.ofPrograms) return false;
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return false;
     std::map<DWORD, DWORD> parents;
@@ -74,21 +96,20 @@ bool StartedBy(DWORD processId, DWORD started, const std::string& fileName) {
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
         parents[entry.th32ProcessID] = entry.th32ParentProcessID;
-        named = named || (entry.th32ProcessID == processId && !fileName.empty() && lstrcmpiA(entry.szExeFile, fileName.c_str()) == 0);
+        named = named || (entry.th32ProcessID == processId && !run.programFileName.empty() &&
+                          lstrcmpiA(entry.szExeFile, run.programFileName.c_str()) == 0);
     }
     CloseHandle(snapshot);
-    if (named) return true;
+    if (named && StartTimeOf(processId) >= run.startedAt) return true;
     for (DWORD current = processId, steps = 0; parents.count(current) && steps < 64; ++steps) {
         current = parents[current];
-        if (current == started) return true;
+        if (current == run.started) return true;
     }
     return false;
 }
 
 struct BoxSearch {
-    DWORD processId;
-    bool ofPrograms;  // also the boxes of the programs it runs
-    const std::string& programFileName;
+    const RunTree& run;
     HWND found;
 };
 
@@ -98,15 +119,13 @@ BOOL CALLBACK FindBoxOf(HWND window, LPARAM search) {
     GetWindowThreadProcessId(window, &owner);
     char className[16] = {};
     GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") != 0 || owner == GetCurrentProcessId()) return TRUE;
-    if (owner != wanted.processId && !(wanted.ofPrograms && StartedBy(owner, wanted.processId, wanted.programFileName)))
-        return TRUE;
+    if (lstrcmpA(className, "#32770") != 0 || owner == GetCurrentProcessId() || !InRun(owner, wanted.run)) return TRUE;
     wanted.found = window;
     return FALSE;
 }
 
-HWND BoxOf(DWORD processId, bool ofPrograms, const std::string& programFileName) {
-    BoxSearch search{processId, ofPrograms, programFileName, nullptr};
+HWND BoxOf(const RunTree& run) {
+    BoxSearch search{run, nullptr};
     EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -219,6 +238,7 @@ RunOutcome RunProgram(const RunScript& script) {
         return outcome;
     }
 
+    const RunTree run{process.dwProcessId, StartTimeOf(process.hProcess), script.boxesOfPrograms, script.programFileName};
     const DWORD deadline = GetTickCount() + script.timeoutMs;
     HWND answered = nullptr;
     while (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
@@ -229,7 +249,7 @@ RunOutcome RunProgram(const RunScript& script) {
             outcome.timedOut = true;
             break;
         }
-        const HWND box = BoxOf(process.dwProcessId, script.boxesOfPrograms, script.programFileName);
+        const HWND box = BoxOf(run);
         if (box && (box != answered || !IsWindow(answered))) {
             BoxSeen seen = Read(box);
             // The answered box, caught between the search and its end: not a box the user saw.

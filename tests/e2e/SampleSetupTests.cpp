@@ -63,17 +63,15 @@ std::vector<RunBefore> Installs(const Engine& engine, std::initializer_list<cons
     for (const char* version : versions) runs.push_back(Install(engine, version));
     return runs;
 }
-Scenario Installing(const Engine& engine, const char* version, Scenario scenario) {
-    const RunBefore install = Install(engine, version);
-    scenario.program = install.program;
-    scenario.tail = install.tail + scenario.tail;
-    return scenario;
-}
-// The uninstaller after the last install; for a package, msiexec removing the package that install ran.
-RunBefore Uninstall(const Engine& engine, const RunBefore& lastInstall) {
+// The uninstaller of that version; for a package, msiexec removing it.
+RunBefore Uninstall(const Engine& engine, const char* version) {
     if (!engine.package) return {engine.uninstaller, engine.silentUninstall};
-    const size_t open = lastInstall.tail.find('"'), close = lastInstall.tail.find('"', open + 1);
-    return {Msiexec(), " /x " + lastInstall.tail.substr(open, close - open + 1) + engine.silentUninstall};
+    return {Msiexec(), " /x \"" + SampleSetup(engine, version) + "\"" + engine.silentUninstall};
+}
+Scenario Running(const RunBefore& run, Scenario scenario) {
+    scenario.program = run.program;
+    scenario.tail = run.tail + scenario.tail;
+    return scenario;
 }
 
 // A package's ProductCode, read from its Property table.
@@ -90,20 +88,22 @@ std::string ProductCodeOf(const std::string& package) {
     if (!*code) SetUpFailed("the ProductCode of " + package);
     return code;
 }
+std::string ProductCode(const Engine& engine, const char* version) { return ProductCodeOf(SampleSetup(engine, version)); }
 // The package's own registration, which Windows Installer keeps under its ProductCode.
 RegEntry Registered(const Engine& engine, const char* version, bool registered) {
-    const std::string key = EntryKey(ProductCodeOf(SampleSetup(engine, version)));
+    const std::string key = EntryKey(ProductCode(engine, version));
     return registered ? Key(HKEY_LOCAL_MACHINE, key) : NoKey(HKEY_LOCAL_MACHINE, key);
 }
 std::string UninstallString(const Engine& engine, const char* version) {
-    return engine.package ? "MsiExec.exe /X" + ProductCodeOf(SampleSetup(engine, version)) : "\"" + engine.uninstaller + "\"";
+    return engine.package ? "MsiExec.exe /X" + ProductCode(engine, version) : "\"" + engine.uninstaller + "\"";
 }
 // Every version of the package removed from the machine, without running the program (as when a
 // newer version removes it), so that each case starts with none installed and none stays after.
 void RemovePackages(const Engine& engine) {
+    if (!engine.package) return;
     for (const char* version : {"1.0", "1.9", "1.10", "2.0"}) {
-        const std::string code = engine.package ? ProductCodeOf(SampleSetup(engine, version)) : "";
-        if (code.empty() || MsiQueryProductStateA(code.c_str()) == INSTALLSTATE_UNKNOWN) continue;
+        const std::string code = ProductCode(engine, version);
+        if (MsiQueryProductStateA(code.c_str()) == INSTALLSTATE_UNKNOWN) continue;
         RunScript removal{.program = Msiexec(), .tail = " /x " + code + " UPGRADINGPRODUCTCODE=" + code + " /qn"};
         if (RunProgram(removal).exitCode != 0 || MsiQueryProductStateA(code.c_str()) != INSTALLSTATE_UNKNOWN)
             SetUpFailed("the removal of the installed package " + code);
@@ -136,18 +136,33 @@ RegEntry WrongType(HKEY root, const std::string& key, const char* name) {
 std::string FailureBox(const char* reason) {
     return std::string(says::FailureBoxStart) + reason + says::FailureBoxEnd;
 }
+std::vector<RegEntry> Joined(std::vector<RegEntry> entries, const std::vector<RegEntry>& more) {
+    entries.insert(entries.end(), more.begin(), more.end());
+    return entries;
+}
+// What a failed setup leaves besides: NSIS and Inno Setup keep the product for another try; a
+// package is rolled back, its entries gone, an older product's kept.
+std::vector<RegEntry> FailedSetupLeaves(const Engine& engine) {
+    if (!engine.package) return {EntryValue(engine, "1.0", "DisplayName", "Tarnquill 1.0")};
+    return {NoKey(HKEY_LOCAL_MACHINE, EntryKey(engine.entry)), Registered(engine, "1.0", false)};
+}
+// An upgrade runs no /uninstall: the autostart value stays, and a package leaves one product.
+// Wine's msiexec removes the older package without UPGRADINGPRODUCTCODE, which the uninstall
+// rows give as Windows does.
+std::vector<RegEntry> UpgradeLeaves(const Engine& engine) {
+    if (!engine.package) return {Autostart()};
+    std::vector<RegEntry> left = {Registered(engine, "1.0", false), Registered(engine, "2.0", true)};
+    if (!UnderWine()) return Joined(left, {Autostart()});
+    std::printf("not checked under Wine: that a package's major upgrade leaves the autostart value (Wine's "
+                "msiexec does not tell the older package's removal that it is an upgrade)\n");
+    return left;
+}
 
 TEST(SampleSetup, Installs) {
     for (const Engine& engine : Engines) {
         SCOPED_TRACE(engine.name);
-        // An upgrade runs no /uninstall: the autostart value stays. Wine's msiexec removes the
-        // older package without UPGRADINGPRODUCTCODE, which the uninstall rows give as Windows does.
-        const bool upgradeKeepsAutostart = !(engine.package && UnderWine());
-        if (!upgradeKeepsAutostart)
-            std::printf("not checked under Wine: that a package's major upgrade leaves the autostart value (Wine's "
-                        "msiexec does not tell the older package's removal that it is an upgrade)\n");
         std::vector<Scenario> cases = {
-            Installing(engine, "1.0",
+            Running(Install(engine, "1.0"),
                 {.name = "first install of 1.0 over a 0.9 entry: the Win-key question, older entries pruned",
                  .before = {PlayCommand(QuotedPlayer), Entry("Tarnquill 0.9")},
                  .answers = {"yes"}, .boxes = {says::Question},
@@ -157,14 +172,15 @@ TEST(SampleSetup, Installs) {
                            EntryValue(engine, "1.0", "Publisher", "Halvorstead"),
                            EntryValue(engine, "1.0", "UninstallString", UninstallString(engine, "1.0"))},
                  .filesAfter = {{Companion, StandIn}, {Product + "\\gen_zorv.dll", StandIn}}, .productEntriesAfter = 1}),
-            Installing(engine, "2.0",
+            Running(Install(engine, "2.0"),
                 {.name = "2.0 over 1.0 leaves only its own entry", .runsBefore = Installs(engine, {"1.0"}),
                  .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Entry("TqOther Program"), Autostart()},
                  .boxes = {},
-                 .after = {NoEntry("Tarnquill 1.0"), EntryValue(engine, "2.0", "DisplayName", "Tarnquill 2.0"),
-                           EntryValue(engine, "2.0", "DisplayVersion", "2.0")},
+                 .after = Joined({NoEntry("Tarnquill 1.0"), EntryValue(engine, "2.0", "DisplayName", "Tarnquill 2.0"),
+                                  EntryValue(engine, "2.0", "DisplayVersion", "2.0")},
+                                 UpgradeLeaves(engine)),
                  .filesAfter = {{Companion, StandIn}}, .productEntriesAfter = 1}),
-            Installing(engine, "2.0",
+            Running(Install(engine, "2.0"),
                 {.name = "the setup waits while Winamp runs",
                  .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Entry("Tarnquill 1.0")},
                  .filesBefore = {{Companion, "companion plug-in, old build"}}, .winampRunning = true,
@@ -172,30 +188,24 @@ TEST(SampleSetup, Installs) {
                  .boxes = {says::CopyWait, says::CopyWait}, .after = {NoEntry("Tarnquill 1.0")},
                  .filesAfter = {{Companion, StandIn}}, .productEntriesAfter = 1}),
             // Nothing after the failure ran: no player path stored, no entry pruned.
-            Installing(engine, "1.0",
+            Running(Install(engine, "1.0"),
                 {.name = "a failure inside the program (a Play command of a wrong value type) fails the setup",
                  .before = {GeneralPresent(), WrongType(HKEY_CLASSES_ROOT, FileCommandKey, ""), Entry("Tarnquill 0.9")},
                  .boxes = {FailureBox("Invalid data type for ''\\.")},
                  .exitCode = FailedCode(engine, engine.setupFailed),
-                 .after = {NoValue(HKEY_CURRENT_USER, OptionsKey, "WinampPath"), Entry("Tarnquill 0.9")},
+                 .after = Joined({NoValue(HKEY_CURRENT_USER, OptionsKey, "WinampPath"), Entry("Tarnquill 0.9")},
+                                 FailedSetupLeaves(engine)),
+                 .filesAfter = engine.package ? std::vector<FileEntry>{{Product + "\\TarnquillSetup.exe", std::nullopt}}
+                                              : std::vector<FileEntry>{},
                  .productEntriesAfter = engine.package ? 1 : 2}),
         };
-        if (upgradeKeepsAutostart) cases[1].after.push_back(Autostart());
-        if (engine.package) {
-            cases[1].after.insert(cases[1].after.end(), {Registered(engine, "1.0", false), Registered(engine, "2.0", true)});
-            // A failed package is rolled back: its files and its entries go, an older product's stay.
-            cases[3].after.insert(cases[3].after.end(),
-                                  {NoKey(HKEY_LOCAL_MACHINE, EntryKey(engine.entry)), Registered(engine, "1.0", false)});
-            cases[3].filesAfter = {{Product + "\\TarnquillSetup.exe", std::nullopt}};
-            cases.push_back(Installing(engine, "1.0",
+        if (engine.package)
+            cases.push_back(Running(Install(engine, "1.0"),
                 {.name = "1.0 over 2.0: a downgrade is refused", .runsBefore = Installs(engine, {"2.0"}),
                  .before = {GeneralPresent(), PlayCommand(QuotedPlayer)}, .exitCode = 1603,
                  .after = {EntryValue(engine, "2.0", "DisplayName", "Tarnquill 2.0"), Registered(engine, "2.0", true),
                            Registered(engine, "1.0", false)},
                  .productEntriesAfter = 1}));
-        } else {
-            cases[3].after.push_back(EntryValue(engine, "1.0", "DisplayName", "Tarnquill 1.0"));
-        }
         for (const Scenario& scenario : cases) CheckSample(engine, scenario);
     }
 }
@@ -228,41 +238,43 @@ TEST(SampleSetup, Uninstalls) {
             kept.push_back(Registered(engine, "1.0", true));
         const std::vector<FileEntry> productFiles = {{Companion, StandIn}, {Product + "\\gen_zorv.dll", StandIn}};
         const std::vector<RegEntry> registered = {GeneralPresent(), PlayCommand(QuotedPlayer), Autostart()};
+        const RunBefore uninstall = Uninstall(engine, "1.0");
         std::vector<Scenario> cases = {
-            {.name = "1.9, then 1.10 over it, uninstalled", .runsBefore = Installs(engine, {"1.9", "1.10"}),
-             .before = installed},
-            {.name = "uninstall with the plug-in held", .runsBefore = Installs(engine, {"1.0"}), .before = installed,
-             .answers = {"release+retry"}, .heldFile = Companion, .boxes = {says::DeletionFailed}},
-            {.name = "uninstall with a stored player path of a wrong value type",
-             .runsBefore = {Then(Install(engine, "1.0"), {WrongType(HKEY_CURRENT_USER, OptionsKey, "WinampPath")})},
-             .before = registered, .boxes = {FailureBox("Invalid data type for 'WinampPath'\\.")},
-             .exitCode = FailedCode(engine, engine.uninstallFailed), .after = kept, .filesAfter = productFiles,
-             .productEntriesAfter = 1},
-            {.name = "uninstall whose program is missing",
-             .runsBefore = {Then(Install(engine, "1.0"), {}, {{Product + "\\TarnquillSetup.exe", std::nullopt}})},
-             .before = registered, .exitCode = FailedCode(engine, engine.uninstallFailed), .after = kept,
-             .filesAfter = productFiles, .productEntriesAfter = 1},
+            Running(Uninstall(engine, "1.10"), {.name = "1.9, then 1.10 over it, uninstalled",
+                                                 .runsBefore = Installs(engine, {"1.9", "1.10"}), .before = installed}),
+            Running(uninstall, {.name = "uninstall with the plug-in held", .runsBefore = Installs(engine, {"1.0"}),
+                                .before = installed, .answers = {"release+retry"}, .heldFile = Companion,
+                                .boxes = {says::DeletionFailed}}),
+            Running(uninstall,
+                {.name = "uninstall with a stored player path of a wrong value type",
+                 .runsBefore = {Then(Install(engine, "1.0"), {WrongType(HKEY_CURRENT_USER, OptionsKey, "WinampPath")})},
+                 .before = registered, .boxes = {FailureBox("Invalid data type for 'WinampPath'\\.")},
+                 .exitCode = FailedCode(engine, engine.uninstallFailed), .after = kept, .filesAfter = productFiles,
+                 .productEntriesAfter = 1}),
+            Running(uninstall,
+                {.name = "uninstall whose program is missing",
+                 .runsBefore = {Then(Install(engine, "1.0"), {}, {{Product + "\\TarnquillSetup.exe", std::nullopt}})},
+                 .before = registered, .exitCode = FailedCode(engine, engine.uninstallFailed), .after = kept,
+                 .filesAfter = productFiles, .productEntriesAfter = 1}),
         };
         // Setups that allow a downgrade, and whose uninstaller removes every entry that names it
         // (quoted or not, letter case ignored): the program keeps the entry that sorts last,
         // whichever version installed last.
         if (!engine.package)
             cases.insert(cases.begin(),
-                {{.name = "uninstall, with a copied entry naming the uninstaller",
-                  .runsBefore = {Then(Install(engine, "1.0"), {Value(HKEY_LOCAL_MACHINE, EntryKey("Tarnquill 1.0 (copy)"),
-                                                                     "UninstallString", Sz(InCapitals(engine.uninstaller)))})},
-                  .before = installed},
-                 {.name = "2.0, then 1.0 over it, uninstalled", .runsBefore = Installs(engine, {"2.0", "1.0"}),
-                  .before = installed}});
+                {Running(uninstall, {.name = "uninstall, with a copied entry naming the uninstaller",
+                                     .runsBefore = {Then(Install(engine, "1.0"),
+                                                         {Value(HKEY_LOCAL_MACHINE, EntryKey("Tarnquill 1.0 (copy)"),
+                                                                "UninstallString", Sz(InCapitals(engine.uninstaller)))})},
+                                     .before = installed}),
+                 Running(uninstall, {.name = "2.0, then 1.0 over it, uninstalled",
+                                     .runsBefore = Installs(engine, {"2.0", "1.0"}), .before = installed})});
         if (engine.package && UnderWine()) {
             std::printf("not checked under Wine: %s (Wine's msiexec takes an action whose program cannot be started "
                         "for one that succeeded, and removes the package)\n", cases.back().name);
             cases.pop_back();
         }
         for (Scenario scenario : cases) {
-            const RunBefore uninstall = Uninstall(engine, scenario.runsBefore.back());
-            scenario.program = uninstall.program;
-            scenario.tail = uninstall.tail;
             scenario.awaitLog = engine.handOverLog;
             // Every uninstall that succeeds ends alike: the product gone.
             if (scenario.exitCode == 0) {
@@ -275,13 +287,12 @@ TEST(SampleSetup, Uninstalls) {
         // What Windows does when 2.0 removes 1.0 in a major upgrade: the product stays, so /uninstall
         // does not run, and its settings, autostart value and companion plug-in stay.
         if (engine.package)
-            CheckSample(engine, {.name = "the older package's removal in a major upgrade (UPGRADINGPRODUCTCODE given)",
-                   .program = Msiexec(), .runsBefore = Installs(engine, {"1.0"}), .before = installed,
-                   .tail = " /x \"" + SampleSetup(engine, "1.0") + "\" UPGRADINGPRODUCTCODE=" +
-                           ProductCodeOf(SampleSetup(engine, "2.0")) + engine.silentUninstall,
-                   .boxes = {}, .after = {Options("FirstRunMarker", "1"), Autostart(), Registered(engine, "1.0", false)},
+            CheckSample(engine, Running(uninstall,
+                  {.name = "the older package's removal in a major upgrade (UPGRADINGPRODUCTCODE given)",
+                   .runsBefore = Installs(engine, {"1.0"}), .before = installed,
+                   .tail = " UPGRADINGPRODUCTCODE=" + ProductCode(engine, "2.0"), .boxes = {}, .after = {Options("FirstRunMarker", "1"), Autostart(), Registered(engine, "1.0", false)},
                    .filesAfter = {{Companion, StandIn}, {Product + "\\TarnquillSetup.exe", std::nullopt}},
-                   .productEntriesAfter = 0});
+                   .productEntriesAfter = 0}));
     }
 }
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "platform/text/Text.h"
 #include "tests/support/Keys.h"
 
 const Place Places[] = {
@@ -33,19 +34,12 @@ const char* const TestRunValueNames[] = {"Tarnquill", "TqOtherProgram"};
 const char* const TestFolders[] = {"C:\\Plugins", "C:\\PROGRAM FILES\\WINAMP", "C:\\PROGRAM FILES\\WINAMP\\Plugins"};
 const char* const TestFiles[] = {"C:\\Plugins\\gen_zorv.dll", "C:\\PROGRAM FILES\\WINAMP\\Plugins\\gen_zorv.dll"};
 
-namespace {
-std::wstring Upper(std::wstring name) {
-    for (wchar_t& c : name) c = c >= L'a' && c <= L'z' ? c - 32 : c;
-    return name;
-}
-}  // namespace
-
 bool IsTestEntry(const std::wstring& name) {
-    const std::wstring upper = Upper(name);
-    return upper.find(L"TARNQUILL") != std::wstring::npos || upper.rfind(L"TQOTHER", 0) == 0;
+    const std::string upper = AsciiUpper(Utf8(name));
+    return upper.find("TARNQUILL") != std::string::npos || upper.rfind("TQOTHER", 0) == 0;
 }
 
-bool IsProductEntry(const std::wstring& name) { return Upper(name).rfind(L"TARNQUILL", 0) == 0; }
+bool IsProductEntry(const std::wstring& name) { return AsciiUpper(Utf8(name)).rfind("TARNQUILL", 0) == 0; }
 
 const char* RootName(HKEY root) { return root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU"; }
 
