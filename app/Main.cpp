@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/Reports.h"
 #include "app/Startup.h"
+#include "platform/Boxes.h"
 #include "platform/text/Text.h"
 #include "setup/Setup.h"
 
@@ -16,7 +17,7 @@ constexpr char NoticeCaption[] = "Tarnquill";
 void Dispatch() {
     const std::string argument = CommandLineArgument(1);
     if (argument.empty()) {
-        MessageBoxA(nullptr, NoticeText, NoticeCaption, MB_OK | MB_ICONINFORMATION);
+        ShowBox(NoticeText, NoticeCaption, MB_OK | MB_ICONINFORMATION);
         return;
     }
     const std::string mode = SubText(argument, 2, static_cast<int>(argument.size()) - 1);

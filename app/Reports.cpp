@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <typeinfo>
 
+#include "platform/Boxes.h"
 #include "platform/Exception.h"
 #include "platform/ModulePlace.h"
 
@@ -48,7 +49,7 @@ void ReportFailure(const FailureRef& failure, const void* address) {
     FailureText(failure, address, text, FailureTextCapacity);
     char caption[CaptionCapacity] = {};
     LoadStringA(GetModuleHandleA(nullptr), FailureCaptionId, caption, CaptionCapacity);
-    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    ShowBox(text, caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
     exitCode = 1;
 }
 
@@ -57,7 +58,7 @@ void ReportRunError(unsigned number, const void* address) {
     const uintptr_t shown = reinterpret_cast<uintptr_t>(address) - PlaceOf(address).loadAddress;
     char text[RunErrorTextCapacity];
     FormatRunErrorText(number, shown, text, RunErrorTextCapacity);
-    MessageBoxA(nullptr, text, "Error", MB_OK);
+    ShowBox(text, "Error", MB_OK);
 }
 
 unsigned ReportedExitCode() { return exitCode; }

@@ -7,6 +7,7 @@
 
 #include "app/Reports.h"
 #include "app/Faults.h"
+#include "platform/Boxes.h"
 #include "platform/DllSearch.h"
 #include "platform/Exception.h"
 #include "platform/Native.h"
@@ -83,7 +84,10 @@ void SetUpFailureReport() {
     failureReportInPlace = true;
 }
 
+// The last resort is the first report in place, and its box, like every other, goes only where
+// someone can see it.
 void InstallLastResort() {
+    DecideWhetherBoxesAreSeen();
     previousFaultFilter = SetUnhandledExceptionFilter(OnFault);
     previousTerminate = std::set_terminate(OnTerminate);
 }

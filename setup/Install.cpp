@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/Boxes.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/Files.h"
 #include "platform/text/Text.h"
@@ -14,8 +15,7 @@ void SettleDefaultModifier(TRegIniFile& registry) {
     if (registry.HasSubkey("General")) return;
     registry.ClosePath();
     registry.OpenPath(ProductKey, true);
-    const int answer =
-        MessageBoxA(nullptr, ModifierQuestion, QuestionCaption, MB_YESNO | MB_ICONQUESTION);
+    const int answer = ShowBox(ModifierQuestion, QuestionCaption, MB_YESNO | MB_ICONQUESTION);
     registry.WriteNumberEntry(OptionsSection, "DefaultModifier",
                               answer == IDYES ? WinKeyModifier : CtrlShiftModifier);
 }
@@ -43,7 +43,7 @@ void StorePlayerPath(TRegIniFile& registry, const std::string& playerPath) {
 
 void RemovePluginEdition(const std::string& playerFolder) {
     if (!FilePresent(PluginPath(playerFolder, PluginEdition))) return;
-    MessageBoxA(nullptr, PluginEditionNotice, InstallCaption, MB_OK | MB_ICONINFORMATION);
+    ShowBox(PluginEditionNotice, InstallCaption, MB_OK | MB_ICONINFORMATION);
     WaitWhilePlayerRuns(PluginEditionWaitNotice, InstallCaption);
     RemoveFile(PluginPath(playerFolder, PluginEdition));
 }
@@ -53,7 +53,7 @@ void CopyCompanionPlugin(const std::string& playerFolder) {
         WaitWhilePlayerRuns(CopyWaitNotice, InstallCaption);
     if (!ReplaceWithCopy(CompanionPlugin, PluginPath(playerFolder, CompanionPlugin))) {
         const std::string text = std::string(CopyFailedText) + SupportAddress;
-        MessageBoxA(nullptr, text.c_str(), InstallCaption, MB_OK | MB_ICONERROR);
+        ShowBox(text.c_str(), InstallCaption, MB_OK | MB_ICONERROR);
     }
 }
 }  // namespace

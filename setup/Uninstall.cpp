@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/Boxes.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/Files.h"
 #include "platform/text/Text.h"
@@ -25,9 +26,7 @@ void DeleteCompanionPlugin(const std::string& playerFolder) {
         const std::string path = PluginPath(playerFolder, CompanionPlugin);
         if (RemoveFile(path) || PathAbsent(path)) return;
         // Captioned "Installation" in uninstall mode too: the product's own text, kept as it is.
-        if (MessageBoxA(nullptr, DeletionFailedText, InstallCaption, MB_RETRYCANCEL | MB_ICONERROR) !=
-            IDRETRY)
-            return;
+        if (ShowBox(DeletionFailedText, InstallCaption, MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY) return;
     }
 }
 }  // namespace

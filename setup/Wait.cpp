@@ -1,6 +1,7 @@
 // Whether Winamp runs.
 #include <windows.h>
 
+#include "platform/Boxes.h"
 #include "platform/WinFind/WinFind.h"
 #include "setup/Setup.h"
 #include "setup/Texts.h"
@@ -10,9 +11,9 @@ namespace {
 constexpr DWORD UnshownNoticePauseMs = 500;
 }  // namespace
 
+// Where nobody can read the notice, nobody closes Winamp on its word: the run goes on.
 void WaitWhilePlayerRuns(const char* notice, const char* caption) {
-    while (FindWindowLike(PlayerWindowClass, PlayerWindowTitle, false)) {
-        if (MessageBoxA(nullptr, notice, caption, MB_OK | MB_ICONINFORMATION) == 0)
-            Sleep(UnshownNoticePauseMs);
+    while (BoxesAreSeen() && FindWindowLike(PlayerWindowClass, PlayerWindowTitle, false)) {
+        if (ShowBox(notice, caption, MB_OK | MB_ICONINFORMATION) == 0) Sleep(UnshownNoticePauseMs);
     }
 }

@@ -8,9 +8,11 @@
 #include <memory>
 #include <sstream>
 
+#include "platform/Boxes.h"
 #include "tests/driver/ProbeIcons.h"
 #include "tests/driver/Screenshot.h"
 #include "tests/support/TopWindow.h"
+#include "tests/support/UnseenDesktop.h"
 
 namespace {
 constexpr DWORD PollMs = 10;
@@ -124,9 +126,13 @@ BOOL CALLBACK FindBoxOf(HWND window, LPARAM search) {
     return FALSE;
 }
 
-HWND BoxOf(const RunTree& run) {
+// On the desktop the program was started on: the driver's own, or one of its making.
+HWND BoxOf(const RunTree& run, HDESK desktop) {
     BoxSearch search{run, nullptr};
-    EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&search));
+    if (desktop)
+        EnumDesktopWindows(desktop, FindBoxOf, reinterpret_cast<LPARAM>(&search));
+    else
+        EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -217,6 +223,11 @@ std::string CommandLineOf(const RunScript& script) {
 }  // namespace
 
 RunOutcome RunProgram(const RunScript& script) {
+    // The program decides as it would of the driver's own place: where nobody sees a box, it shows none.
+    DecideWhetherBoxesAreSeen();
+    if (!script.unseen && !BoxesAreSeen())
+        SetUpFailed("a desktop that a user can see: these tests run in session 0 or on a window station without "
+                    "display surfaces (a service's), where the program shows no box; run them in a user's session");
     ProbeHook probe;
     RunState state{script, nullptr, nullptr};
     if (script.winampRunning)
@@ -227,6 +238,9 @@ RunOutcome RunProgram(const RunScript& script) {
     std::string commandLine = CommandLineOf(script);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    const std::unique_ptr<UnseenDesktop> unseen = script.unseen ? std::make_unique<UnseenDesktop>() : nullptr;
+    std::string desktopName = unseen ? unseen->StartupName() : "";
+    if (unseen) startup.lpDesktop = desktopName.data();
     PROCESS_INFORMATION process{};
     outcome.started =
         CreateProcessA(script.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
@@ -249,7 +263,7 @@ RunOutcome RunProgram(const RunScript& script) {
             outcome.timedOut = true;
             break;
         }
-        const HWND box = BoxOf(run);
+        const HWND box = BoxOf(run, unseen ? unseen->Desktop() : nullptr);
         if (box && (box != answered || !IsWindow(answered))) {
             BoxSeen seen = Read(box);
             // The answered box, caught between the search and its end: not a box the user saw.

@@ -40,6 +40,9 @@ struct RunScript {
     std::string heldFile;  // held open from the start until "release"
     DWORD heldSharing = FILE_SHARE_READ;  // without delete sharing, or as a player holds a loaded plug-in
     DWORD timeoutMs = 30000;
+    // Started on a window station of its own that nobody sees, as by a service; its boxes are
+    // looked for there.
+    bool unseen = false;
     // Also answer the boxes of the programs it runs (a setup): process ids are reused, so only
     // where asked. Windows Installer runs a package's actions from its own service, not from the
     // msiexec started: the boxes of any process of this file name count too.

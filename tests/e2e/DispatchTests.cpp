@@ -64,10 +64,12 @@ TEST(Dispatch, TheFirstArgumentLessItsFirstCharacterChoosesTheMode) {
     }
 }
 
-TEST(Dispatch, TheNoticeIsOneInformationBox) {
-    const RunOutcome outcome = RunProgram(ScriptFor(""));
-    EXPECT_EQ(Transcript(outcome), std::string("Tarnquill | ") + NoticeText +
-                                       " | OK | information -> ok\nexit 0\n");
+TEST(Dispatch, TheNoticeIsOneInformationBoxWhereSomeoneCanSeeIt) {
+    EXPECT_EQ(Transcript(RunProgram(ScriptFor(""))),
+              std::string("Tarnquill | ") + NoticeText + " | OK | information -> ok\nexit 0\n");
+    RunScript unseen = ScriptFor("");
+    unseen.unseen = true;
+    EXPECT_EQ(Transcript(RunProgram(unseen)), "exit 0\n");
 }
 
 TEST(Dispatch, ArgumentsOfAnyLengthAndByteDoNothing) {

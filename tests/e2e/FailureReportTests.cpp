@@ -116,6 +116,16 @@ TEST(FailureReport, EachFailureEndsInOneBoxAndItsExitCode) {
     if (thirtyTwoBit) SayWhatFaultsChecked(emulator, classless, unchecked);
 }
 
+// Where nobody can see a box, the exit code alone tells a failure, the last resort's too.
+TEST(FailureReport, WhereNobodyCanSeeABoxTheExitCodeAloneTellsIt) {
+    for (const auto& [tail, exitCode] : {std::pair<const char*, DWORD>{" raise", 1}, {" raise early", 217}}) {
+        RunScript script = ScriptFor(tail);
+        script.program = TQ_BUILT(TQ_FAULT_PROBE_FILE);
+        script.unseen = true;
+        EXPECT_EQ(Transcript(RunProgram(script)), "exit " + std::to_string(exitCode) + "\n") << tail;
+    }
+}
+
 TEST(FailureReport, ALongMessageIsCutAt1023Characters) {
     RunScript script = ScriptFor(" raise-long");
     script.program = TQ_BUILT(TQ_FAULT_PROBE_FILE);

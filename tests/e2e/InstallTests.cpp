@@ -116,6 +116,24 @@ TEST(Install, AFailedCopyIsToldAndTheRunGoesOn) {
            .filesAfter = {{Companion, std::nullopt}}});
 }
 
+// A deployment tool's service starts the setup where nobody can see a box: the run asks nothing
+// and waits for nothing, and still does the machine's work. A failure ends in its exit code alone.
+TEST(Install, WhereNobodyCanSeeABox) {
+    const Scenario scenarios[] = {
+        {.name = "first install: Ctrl+Shift (6) taken, the edition swapped for the plug-in, older entries pruned",
+         .before = {PlayCommand(QuotedPlayer), Entry("Tarnquill 1.0"), Entry("Tarnquill 2.0")},
+         .filesBefore = {{Edition, "old edition"}}, .winampRunning = true, .unseen = true, .tail = " /install",
+         .boxes = {}, .after = {Modifier("6"), WinampPath(Player), NoEntry("Tarnquill 1.0"), Entry("Tarnquill 2.0")},
+         .filesAfter = {{Edition, std::nullopt}, {Companion, NewPlugin}}, .productEntriesAfter = 1},
+        {.name = "a Play command that is no text: exit code 1, nothing pruned",
+         .before = {GeneralPresent(), Value(HKEY_CLASSES_ROOT, FileCommandKey, "", {REG_DWORD, std::string(4, '\1')}),
+                    Entry("Tarnquill 1.0"), Entry("Tarnquill 2.0")},
+         .unseen = true, .tail = " /install", .boxes = {}, .exitCode = 1,
+         .after = {NoValue(HKEY_CURRENT_USER, OptionsKey, "WinampPath"), Entry("Tarnquill 1.0")}},
+    };
+    for (const Scenario& scenario : scenarios) Check(scenario);
+}
+
 struct PruneCase {
     const char* name;
     std::vector<std::string> entries;

@@ -225,6 +225,7 @@ ScenarioResult Check(const Scenario& scenario) {
     script.answers = scenario.answers;
     script.fallback = "cancel";
     script.winampRunning = scenario.winampRunning;
+    script.unseen = scenario.unseen;
     script.heldFile = Replaced(scenario.heldFile, dir, wd);
     script.heldSharing = scenario.heldSharing;
     script.timeoutMs = scenario.timeoutMs;

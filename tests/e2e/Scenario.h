@@ -99,7 +99,9 @@ struct Scenario {
     std::vector<RegEntry> before;
     std::vector<FileEntry> filesBefore;
     std::vector<std::string> foldersBefore;
-    bool winampRunning = false;
+    bool winampRunning = false;  // on the user's desktop
+    // Started where nobody can see a box, as a deployment tool's service starts a setup.
+    bool unseen = false;
     std::string tail;
     std::vector<std::string> answers;
     std::string heldFile;

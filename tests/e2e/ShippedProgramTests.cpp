@@ -1,5 +1,6 @@
 // The 32-bit program we ship cannot run on these machines; it is read as a file instead.
 #include <windows.h>
+#include <winsafer.h>
 
 #include <algorithm>
 #include <set>
@@ -72,7 +73,8 @@ TEST_F(ShippedProgram, CarriesItsStringsManifestAndVersion) {
     EXPECT_STREQ(text, "Application Error");
 
     const std::string manifest = Resource(RT_MANIFEST, MAKEINTRESOURCEA(1));
-    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
+    EXPECT_EQ(manifest.find("asInvoker"), std::string::npos);
     for (const char* os : {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
                            "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
         EXPECT_NE(manifest.find(os), std::string::npos) << os;
@@ -96,5 +98,69 @@ TEST(ShippedProgramLink, LeavesTheRuntimesTerminateHandlerAndDemanglerOut) {
     ASSERT_FALSE(bytes.empty());
     for (const char* text : {"terminate called after throwing", "construction vtable for ", "typeinfo name for "})
         EXPECT_EQ(bytes.find(text), std::string::npos) << text;
+}
+}  // namespace
+
+namespace {
+struct TokenKind {
+    using Handle = HANDLE;
+    static bool IsNone(HANDLE token) { return !token; }
+    static void Close(HANDLE token) { CloseHandle(token); }
+};
+using TokenHandle = OwnedHandle<TokenKind>;
+// ERROR_ELEVATION_REQUIRED, which these headers lack.
+constexpr DWORD ElevationRequired = 740;
+
+// This process's token as a standard user's: the Administrators group for denying only.
+TokenHandle StandardUserToken() {
+    SAFER_LEVEL_HANDLE level = nullptr;
+    HANDLE token = nullptr;
+    if (!SaferCreateLevel(SAFER_SCOPEID_USER, SAFER_LEVELID_NORMALUSER, SAFER_LEVEL_OPEN, &level, nullptr))
+        SetUpFailed("the standard user's level");
+    const BOOL computed = SaferComputeTokenFromLevel(level, nullptr, &token, 0, nullptr);
+    SaferCloseLevel(level);
+    TokenHandle owned(computed ? token : nullptr);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    if (!owned || !GetTokenInformation(owned.Get(), TokenElevation, &elevation, sizeof elevation, &size) ||
+        elevation.TokenIsElevated)
+        SetUpFailed("a token without administrator rights");
+    return owned;
+}
+
+// Windows reads the manifest's level only where UAC is on; EnableLUA absent is on.
+bool UacIsOn() {
+    const std::optional<RegValue> lua =
+        GetValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", "EnableLUA",
+                 KEY_WOW64_64KEY);
+    return !lua || lua->type != REG_DWORD || lua->data != std::string(4, '\0');
+}
+
+// The program asks for administrator rights: Windows refuses to start it for a caller without them,
+// instead of letting it run and skip the machine's part in silence.
+TEST(ShippedProgramRights, WindowsRefusesToStartItForAStandardUser) {
+    if (UnderWine()) {
+        std::printf("not checked under Wine: every Wine process is elevated, whatever its manifest asks for\n");
+        return;
+    }
+    if (!UacIsOn()) {
+        std::printf("not checked: UAC is off (EnableLUA 0), and Windows then reads no manifest's level\n");
+        return;
+    }
+    const TokenHandle token = StandardUserToken();
+    std::string commandLine = "\"" + ProgramFile() + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessAsUserA(token.Get(), ProgramFile().c_str(), commandLine.data(), nullptr, nullptr,
+                                              FALSE, 0, nullptr, nullptr, &startup, &process);
+    const DWORD error = GetLastError();
+    if (started) {
+        TerminateProcess(process.hProcess, 0xDEAD);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    EXPECT_FALSE(started);
+    EXPECT_EQ(error, ElevationRequired);
 }
 }  // namespace

@@ -1,5 +1,6 @@
 // A message box that cannot be shown answers 0: a wait then looks again after a pause instead of
-// spinning, and the uninstall's deletion loop takes it as Cancel.
+// spinning, and the uninstall's deletion loop takes it as Cancel. Where nobody can see a box, none
+// is shown at all, and a wait goes on at once.
 #include <windows.h>
 
 #include <memory>
@@ -7,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Boxes.h"
 #include "setup/Setup.h"
 #include "tests/support/ImportSwap.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/TopWindow.h"
+#include "tests/support/UnseenDesktop.h"
 
 namespace {
 int boxesAsked = 0;
@@ -23,7 +26,11 @@ int WINAPI UnshownBox(HWND, LPCSTR, LPCSTR, UINT) {
     return 0;
 }
 
-void WINAPI RecordPause(DWORD milliseconds) { pauses.push_back(milliseconds); }
+// A wait that pauses on and on ends at the third pause, so that a test of it fails, never hangs.
+void WINAPI RecordPause(DWORD milliseconds) {
+    pauses.push_back(milliseconds);
+    if (pauses.size() == 3) winamp.reset();
+}
 
 TEST(UnshownBox, TheWaitPausesBeforeLookingAgain) {
     winamp = std::make_unique<TopWindow>("Winamp v1.x", "Winamp 5.9");
@@ -58,5 +65,48 @@ TEST(UnshownBox, TheDeletionLoopTakesItAsCancel) {
     EXPECT_EQ(ReadFileText(plugin), "plug-in");
     EXPECT_FALSE(GetValue(HKEY_CURRENT_USER, "Software\\Halvorstead\\Tarnquill\\Options", "FirstRunMarker"));
     DeleteTree(HKEY_CURRENT_USER, "Software\\Halvorstead\\Tarnquill");
+}
+
+TEST(UnshownBox, WhereNobodyCanSeeOneNoneIsShownAndTheWaitGoesOn) {
+    winamp = std::make_unique<TopWindow>("Winamp v1.x", "Winamp 5.9");
+    boxesAsked = 0;
+    closeWinampAtBox = 3;  // where boxes were shown after all, the wait ends there
+    pauses.clear();
+    UnseenDesktop unseen;
+    unseen.WithProcessOnIt(DecideWhetherBoxesAreSeen);
+    {
+        const ImportSwap box("MessageBoxA", reinterpret_cast<void*>(&UnshownBox));
+        const ImportSwap pause("Sleep", reinterpret_cast<void*>(&RecordPause));
+        WaitWhilePlayerRuns("notice", "caption");
+        EXPECT_EQ(ShowBox("text", "caption", MB_OK), 0);
+    }
+    EXPECT_FALSE(BoxesAreSeen());
+    DecideWhetherBoxesAreSeen();
+    EXPECT_TRUE(BoxesAreSeen()) << "decided again on the user's own window station";
+    winamp.reset();
+    EXPECT_EQ(boxesAsked, 0);
+    EXPECT_TRUE(pauses.empty());
+}
+
+// A service that may interact with the desktop still sits in session 0, where no user is since
+// Vista; before it, session 0 was the console's.
+TEST(UnshownBox, WhoCanSeeABox) {
+    const struct {
+        std::optional<DWORD> stationFlags, session;
+        DWORD majorVersion;
+        bool seen;
+    } cases[] = {
+        {WSF_VISIBLE, 1, 10, true},
+        {0, 1, 10, false},
+        {WSF_VISIBLE, 0, 10, false},
+        {WSF_VISIBLE, 0, 6, false},
+        {WSF_VISIBLE, 0, 5, true},
+        {0, 0, 5, false},
+        {std::nullopt, std::nullopt, 10, true},
+        {std::nullopt, 0, 10, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BoxesCanBeSeen(c.stationFlags, c.session, c.majorVersion), c.seen)
+            << c.stationFlags.value_or(99) << " " << c.session.value_or(99) << " " << c.majorVersion;
 }
 }  // namespace
