@@ -22,6 +22,7 @@ std::string ForgetProduct() {
 
 // A plug-in that is not there counts as deleted; a box that cannot be shown counts as Cancel.
 void DeleteCompanionPlugin(const std::string& playerFolder) {
+    RemoveLeftoverCopies(PluginPath(playerFolder, CompanionPlugin));
     for (;;) {
         const std::string path = PluginPath(playerFolder, CompanionPlugin);
         if (RemoveFile(path) || PathAbsent(path)) return;

@@ -1,5 +1,6 @@
 #pragma once
-// Files: every file the file operations open is held by a FileHandle.
+// Files: every file the file operations open is held by a FileHandle, every folder search by a
+// SearchHandle.
 #include <windows.h>
 
 #include "platform/OwnedHandle.h"
@@ -11,3 +12,11 @@ struct FileKind {
 };
 
 using FileHandle = OwnedHandle<FileKind>;
+
+struct SearchKind {
+    using Handle = HANDLE;
+    static bool IsNone(HANDLE search) { return search == nullptr || search == INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE search) { FindClose(search); }
+};
+
+using SearchHandle = OwnedHandle<SearchKind>;

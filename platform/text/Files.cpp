@@ -30,6 +30,22 @@ constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELET
 constexpr DWORD CopyChunk = 64 * 1024;
 // Names tried for a new file before giving up: others may be taken by leftovers or by anyone.
 constexpr int NewNameAttempts = 100;
+constexpr size_t AttemptDigits = 2;
+constexpr size_t ProcessIdDigits = 10;
+constexpr char NewFileEnd[] = ".tmp";
+
+std::string NewFileName(const std::string& target, int attempt) {
+    return target + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + NewFileEnd;
+}
+
+// The end of a number written as std::to_string writes it (no leading zero), of at most `most`
+// digits, starting at `at`; npos where there is none.
+size_t NumberEnd(const std::string& text, size_t at, size_t most) {
+    size_t end = at;
+    while (end < text.size() && end - at < most && text[end] >= '0' && text[end] <= '9') ++end;
+    const bool leadingZero = end - at > 1 && text[at] == '0';
+    return end == at || leadingZero ? std::string::npos : end;
+}
 
 // The name itself, whatever it is: a link is opened as the link and never followed, and a
 // folder opens too, so that it can be told apart.
@@ -129,7 +145,9 @@ std::wstring NativePathOf(const std::string& path) {
     return result;
 }
 
-// The file the handle holds, moved over the target's name as itself, never reopened by name.
+// The file the handle holds, moved over the target's name as itself, never reopened by name. It
+// is unmarked for deletion only for the move, right before it, and marked again when the move
+// fails: a run stopped in between is the one moment it could be left behind.
 bool RenameOver(const FileHandle& file, const std::string& target) {
     const std::wstring name = NativePathOf(target);
     if (name.empty()) return false;
@@ -146,7 +164,10 @@ bool RenameOver(const FileHandle& file, const std::string& target) {
     rename->nameLength = static_cast<ULONG>(nameBytes);
     CopyMemory(rename->name, name.data(), nameBytes);
     constexpr ULONG FileRenameInformation = 10;
-    return SetFileFacts(file, FileRenameInformation, buffer.data(), static_cast<ULONG>(buffer.size()));
+    if (!MarkForDeletion(file, false)) return false;
+    if (SetFileFacts(file, FileRenameInformation, buffer.data(), static_cast<ULONG>(buffer.size()))) return true;
+    MarkForDeletion(file);
+    return false;
 }
 
 // Read-only is the one attribute that stops the move. It is lifted only from a target that
@@ -175,11 +196,12 @@ bool MoveOver(const FileHandle& file, const std::string& target) {
 
 // A file of our own beside the target, under a name that nothing had, not even a dangling link.
 // Shared for deletion only: the move over the target needs that, and nobody writes to it. It is
-// marked for deletion from the start, so that a run that stops before the move leaves nothing.
+// marked for deletion at once, so that a run that stops before the move leaves nothing. (Created
+// with delete-on-close instead, it would go at the last close whatever the mark says: after the
+// move, with the new plug-in.)
 FileHandle NewFileBeside(const std::string& target) {
-    const std::string stem = target + "." + std::to_string(GetCurrentProcessId()) + "-";
     for (int attempt = 0; attempt < NewNameAttempts; ++attempt) {
-        const std::string path = stem + std::to_string(attempt) + ".tmp";
+        const std::string path = NewFileName(target, attempt);
         FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                                     FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -207,9 +229,7 @@ bool CopyContent(const FileHandle& from, const FileHandle& to) {
 
 bool FilePresent(const std::string& path) {
     WIN32_FIND_DATAA entry;
-    const HANDLE search = FindFirstFileA(path.c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
+    if (!SearchHandle(FindFirstFileA(path.c_str(), &entry))) return false;
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
     FILETIME local;
     WORD dosDate, dosTime;
@@ -235,10 +255,31 @@ bool ReplaceWithCopy(const std::string& source, const std::string& target) {
     const FileHandle from(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!from) return false;
+    RemoveLeftoverCopies(target);
     const FileHandle copy = NewFileBeside(target);
-    if (!copy || !CopyContent(from, copy)) return false;
-    // Unmarked just for the move; a move that fails marks it again: only our own file goes.
-    if (MarkForDeletion(copy, false) && MoveOver(copy, target)) return true;
-    MarkForDeletion(copy);
-    return false;
+    return copy && CopyContent(from, copy) && MoveOver(copy, target);
+}
+
+bool IsNewFileName(const std::string& fileName, const std::string& targetName) {
+    const std::string stem = targetName + ".";
+    if (fileName.compare(0, stem.size(), stem) != 0) return false;
+    const size_t processIdEnd = NumberEnd(fileName, stem.size(), ProcessIdDigits);
+    if (processIdEnd == std::string::npos || fileName.compare(processIdEnd, 1, "-") != 0) return false;
+    const size_t attemptEnd = NumberEnd(fileName, processIdEnd + 1, AttemptDigits);
+    return attemptEnd != std::string::npos && fileName.compare(attemptEnd, std::string::npos, NewFileEnd) == 0;
+}
+
+// Opened with no sharing at all, which fails while anyone has the file open; a folder stays.
+void RemoveLeftoverCopies(const std::string& target) {
+    const std::string targetName = target.substr(target.find_last_of('\\') + 1);
+    std::vector<std::string> leftovers;
+    WIN32_FIND_DATAA entry;
+    const SearchHandle search(FindFirstFileA((target + ".*").c_str(), &entry));
+    for (bool more = static_cast<bool>(search); more; more = FindNextFileA(search.Get(), &entry) != 0)
+        if (IsNewFileName(entry.cFileName, targetName)) leftovers.push_back(entry.cFileName);
+    for (const std::string& name : leftovers) {
+        NameFacts facts;
+        const FileHandle file = OpenName(target + name.substr(targetName.size()), DELETE, 0);
+        if (ReadFacts(file, facts) && !facts.folder) MarkForDeletion(file);
+    }
 }

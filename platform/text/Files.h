@@ -14,4 +14,13 @@ bool PathAbsent(const std::string& path);
 // Puts a copy of the source, with no attribute of the source's, in the target's place: written to
 // a new file beside the target, then that very file moved over the target's name. True on
 // success; otherwise the target is as it was, and the new file goes, also with a run that stops.
+// New files that earlier runs left beside the target go first.
 bool ReplaceWithCopy(const std::string& source, const std::string& target);
+// Removes the new files that earlier replacements of the target left beside it (a run killed
+// before its move), known by their name alone: the target's name, then ".<process id>-<n>.tmp".
+// Each is removed as the name itself, never through a link, and only while no process holds it
+// open (another running copy of the program among them).
+void RemoveLeftoverCopies(const std::string& target);
+// Whether a file name in the target's folder is one that a replacement of the target gives its
+// new file.
+bool IsNewFileName(const std::string& fileName, const std::string& targetName);

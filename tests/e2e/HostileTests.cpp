@@ -154,6 +154,9 @@ TEST(Hostile, FilesInTheWay) {
     const FileEntry newPlugin = {Companion, NewPlugin, 0}, noCompanion = {Companion, std::nullopt};
     const FileEntry noEdition = {Edition, std::nullopt};
     const FileLink hardCompanion = {Companion, SharedLibrary, FileLinkKind::Hard};
+    // New files of runs killed before their move: the program's own by their name alone.
+    auto leftover = [](const char* processAndAttempt) { return Companion + "." + processAndAttempt + ".tmp"; };
+    const FileEntry lookAlike = {leftover("4242-0") + ".bak", "another program's"};
     const FileCase cases[] = {
         {"a Plugins folder that is a file, on install", Install, {pluginsFile}, {}, {pluginsFile}, {says::CopyFailed}, "",
          "{dir}\\Odd\\winamp.exe", {"{dir}\\Odd"}},
@@ -184,6 +187,16 @@ TEST(Hostile, FilesInTheWay) {
          {newPlugin, {"{dir}\\Shared\\planted.dll", std::nullopt}}},
         {"a read-only hard link in the edition's place goes, its file untouched", Install, {readOnlyLibrary},
          {{Edition, SharedLibrary, FileLinkKind::Hard}}, {noEdition, newPlugin, readOnlyLibrary}, {says::EditionFound}},
+        {"new files of killed runs beside the plug-in go, empty or whole, a linked one's file untouched; a look-alike "
+         "stays", Install, {{leftover("4242-0"), ""}, {leftover("4243-99"), NewPlugin}, library, lookAlike},
+         {{leftover("4244-1"), SharedLibrary, FileLinkKind::Hard}},
+         {newPlugin, {leftover("4242-0"), std::nullopt}, {leftover("4243-99"), std::nullopt},
+          {leftover("4244-1"), std::nullopt}, library, lookAlike}},
+        {"the new file of another running copy stays while it is held", Install, {{leftover("4242-0"), "half a copy"}},
+         {}, {newPlugin, {leftover("4242-0"), "half a copy"}}, {}, leftover("4242-0"), Player, {},
+         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+        {"a killed run's new file goes on uninstall too", Uninstall, {{Companion, "plug-in"}, {leftover("4242-0"), ""}},
+         {}, {noCompanion, {leftover("4242-0"), std::nullopt}}},
         {"a read-only companion plug-in is deleted on uninstall without a box", Uninstall,
          {{Companion, "plug-in", ReadOnly}}, {}, {noCompanion}},
         {"a read-only hard link in the plug-in's place goes on uninstall, its file untouched", Uninstall,

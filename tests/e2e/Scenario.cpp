@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <map>
 #include <regex>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -84,8 +85,9 @@ bool IsProductFile(const std::string& folder, const std::string& file) {
 }
 
 // Everything around the product that is not the product's: other programs' uninstall entries,
-// other autostart values, other plug-ins and files (bytes and protection), anything new beside them.
-std::map<std::string, RegValue> ForeignState(const ScratchFolder& scratch) {
+// other autostart values, other plug-ins and files (bytes and protection), anything new beside them;
+// less the files a scenario names, which it checks itself.
+std::map<std::string, RegValue> ForeignState(const ScratchFolder& scratch, const std::set<std::string>& named) {
     std::map<std::string, RegValue> state = Snapshot(HKEY_LOCAL_MACHINE, UninstallKey);
     // The product's entries, and the registrations Windows Installer keeps for its packages.
     std::vector<std::string> products = {"\\TARNQUILL"};
@@ -104,7 +106,7 @@ std::map<std::string, RegValue> ForeignState(const ScratchFolder& scratch) {
         if (name != "|Tarnquill") state["Run" + name] = value;
     for (const std::string folder : {PluginFolders[0], PluginFolders[1], SharedFolder})
         for (const std::string& file : FolderEntries(scratch / folder))
-            if (!IsProductFile(folder, file)) {
+            if (!IsProductFile(folder, file) && !named.count(scratch / folder + "\\" + file)) {
                 const std::string path = scratch / folder + "\\" + file;
                 state[folder + "\\" + file] = {ProtectionOf(path), ReadFileText(path).value_or("(folder)")};
             }
@@ -203,7 +205,9 @@ ScenarioResult Check(const Scenario& scenario) {
     for (const LinkEntry& link : scenario.links) MakeLink(HKEY_LOCAL_MACHINE, link.path, HKEY_LOCAL_MACHINE, link.target);
     for (const std::string& key : scenario.narrowKeys)
         SetKeyAccess(HKEY_LOCAL_MACHINE, key, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE);
-    const auto foreignBefore = ForeignState(scratch);
+    std::set<std::string> named;
+    for (const FileEntry& file : scenario.filesAfter) named.insert(Replaced(file.path, dir, wd));
+    const auto foreignBefore = ForeignState(scratch, named);
 
     for (const RunBefore& run : scenario.runsBefore) {
         RunScript prepare = ScriptFor(Replaced(run.tail, dir, wd), wd);
@@ -237,7 +241,7 @@ ScenarioResult Check(const Scenario& scenario) {
             << scenario.name << ": " << scenario.awaitLog << " never said \"Log closed.\"";
     }
 
-    ScenarioResult result{outcome.timedOut, IsCrash(outcome), Differences(foreignBefore, ForeignState(scratch))};
+    ScenarioResult result{outcome.timedOut, IsCrash(outcome), Differences(foreignBefore, ForeignState(scratch, named))};
     EXPECT_TRUE(outcome.started) << scenario.name << ": not started, error " << outcome.startError;
     EXPECT_FALSE(result.hung) << scenario.name;
     EXPECT_EQ(result.foreignChanged, 0) << scenario.name;

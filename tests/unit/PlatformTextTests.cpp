@@ -109,6 +109,26 @@ TEST(AnsiTextOf, KeepsEveryCharacterCountedAndNeverTurnsAFailureIntoAName) {
     for (const auto& c : cases) EXPECT_EQ(AnsiTextOf(c.text, c.codePage), c.ansi) << c.codePage;
 }
 
+// Leftovers of earlier replacements are known by their name alone: only what a replacement names
+// its new file, as the process id and attempt number are written, counts.
+TEST(IsNewFileName, TakesTheNamesOfNewFilesAndNoOthers) {
+    const struct {
+        const char* name;
+        bool ours;
+    } cases[] = {
+        {"gen_zorv.dll.1234-0.tmp", true},      {"gen_zorv.dll.4294967295-99.tmp", true},
+        {"gen_zorv.dll.0-0.tmp", true},         {"gen_zorv.dll.1234-0.tmp.bak", false},
+        {"gen_zorv.dll.1234-100.tmp", false},   {"gen_zorv.dll.12345678901-0.tmp", false},
+        {"gen_zorv.dll.01234-0.tmp", false},    {"gen_zorv.dll.1234-00.tmp", false},
+        {"gen_zorv.dll.1234-0.TMP", false},     {"GEN_ZORV.DLL.1234-0.tmp", false},
+        {"gen_zorv.dll.1234.tmp", false},       {"gen_zorv.dll.-0.tmp", false},
+        {"gen_zorv.dll.1234-.tmp", false},      {"gen_zorv.dll.12a4-0.tmp", false},
+        {"gen_wibt.dll.1234-0.tmp", false},     {"gen_zorv.dll", false},
+        {"xgen_zorv.dll.1234-0.tmp", false},    {"gen_zorv.dll.1234-0", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsNewFileName(c.name, "gen_zorv.dll"), c.ours) << c.name;
+}
+
 class FileTest : public ::testing::Test {
 protected:
     std::string MakeFile(const char* name, WORD year = 0) {
@@ -222,7 +242,7 @@ TEST_F(FileTest, EachStepAsksOnlyForTheRightsItNeedsAndAFailedOneChangesNothing)
     }
 }
 
-// The new file is marked for deletion from its creation to the move: a run stopped while it
+// The new file is marked for deletion while it is written: a run stopped while it
 // copies leaves nothing beside the target, which stays as it was.
 TEST_F(FileTest, ARunStoppedWhileCopyingLeavesNothingBehind) {
     WriteFileText(MakeFile("\\old.dll"), "new plug-in");
