@@ -26,7 +26,6 @@ use_graphics() {
     stop_prefix
 }
 
-# The test programs a build folder registers with ctest, one name a line.
-registered_test_programs() {
-    ctest --test-dir "$1" -N | sed -n 's/^ *Test *#[0-9]*: [a-z0-9]*\.\([a-z_]*_tests\)$/\1/p' | sort -u
-}
+# planned PLAN FIELD: of the plan lines that the bundle runs on Windows, the field (1: the name,
+# 2: the program), one a line.
+planned() { awk -F '|' -v field="$2" '$5 == "-" { print $field }' "$1"; }

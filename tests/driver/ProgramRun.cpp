@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/Boxes.h"
+#include "platform/text/FileHandle.h"
 #include "tests/driver/ProbeIcons.h"
 #include "tests/driver/Screenshot.h"
 #include "tests/support/TopWindow.h"
@@ -49,21 +50,6 @@ private:
     HHOOK hook_ = nullptr;
 };
 
-class HeldFile {
-public:
-    HeldFile(const std::string& path, DWORD sharing)
-        : handle_(CreateFileA(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    ~HeldFile() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    HeldFile(const HeldFile&) = delete;
-    HeldFile& operator=(const HeldFile&) = delete;
-
-private:
-    HANDLE handle_;
-};
-
 // When a process started, in FILETIME units; 0 when that cannot be told.
 ULONGLONG StartTimeOf(HANDLE process) {
     FILETIME created{}, exited{}, kernel{}, user{};
@@ -71,10 +57,7 @@ ULONGLONG StartTimeOf(HANDLE process) {
     return (ULONGLONG{created.dwHighDateTime} << 32) | created.dwLowDateTime;
 }
 ULONGLONG StartTimeOf(DWORD processId) {
-    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    const ULONGLONG time = StartTimeOf(process);
-    if (process) CloseHandle(process);
-    return time;
+    return StartTimeOf(FileHandle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)).Get());
 }
 
 // The processes whose boxes a run answers: the one started and, where asked, the programs it
@@ -187,7 +170,7 @@ std::vector<std::string> Split(const std::string& step) {
 struct RunState {
     const RunScript& script;
     std::unique_ptr<TopWindow> winamp;  // counts as a running Winamp
-    std::unique_ptr<HeldFile> held;
+    FileHandle held;
 };
 
 void Answer(HWND box, const std::string& step, RunState& state) {
@@ -197,7 +180,7 @@ void Answer(HWND box, const std::string& step, RunState& state) {
         if (parts[i] == "showwinamp")
             state.winamp =
                 std::make_unique<TopWindow>(state.script.winampClass, state.script.winampTitle);
-        if (parts[i] == "release") state.held.reset();
+        if (parts[i] == "release") state.held.Close();
     }
     const std::string button = parts.empty() ? "ok" : parts.back();
     if (button == "close") {
@@ -229,10 +212,12 @@ RunOutcome RunProgram(const RunScript& script) {
         SetUpFailed("a desktop that a user can see: these tests run in session 0 or on a window station without "
                     "display surfaces (a service's), where the program shows no box; run them in a user's session");
     ProbeHook probe;
-    RunState state{script, nullptr, nullptr};
+    RunState state{script, nullptr, {}};
     if (script.winampRunning)
         state.winamp = std::make_unique<TopWindow>(script.winampClass, script.winampTitle);
-    if (!script.heldFile.empty()) state.held = std::make_unique<HeldFile>(script.heldFile, script.heldSharing);
+    if (!script.heldFile.empty())
+        state.held = FileHandle(CreateFileA(script.heldFile.c_str(), GENERIC_READ, script.heldSharing, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 
     RunOutcome outcome;
     std::string commandLine = CommandLineOf(script);

@@ -22,14 +22,14 @@ struct FailureCase {
 
 constexpr char Hex[] = "[0-9A-F]{8,16}";
 
-// What the fault cases of a 32-bit setup could check on this machine, for its log and the summaries.
+// What the fault cases of a 32-bit target could check on this machine, for its log and the summaries.
 void SayWhatFaultsChecked(const std::optional<std::string>& emulator, const std::string& classless,
                           const std::string& unchecked) {
-    const std::string setup = SetupName();
+    const std::string target = TargetName();
     const std::string line =
-        emulator ? setup + ": fault classes checked on the 64-bit build only; 32-bit code here runs under user "
+        emulator ? target + ": fault classes checked on the 64-bit build only; 32-bit code here runs under user "
                            "emulation (" + *emulator + ", through binfmt_misc), which does not report processor faults faithfully"
-                 : setup + ": fault classes checked on the shipped 32-bit program as well; 32-bit code here runs natively";
+                 : target + ": fault classes checked on the shipped 32-bit program as well; 32-bit code here runs natively";
     RecordReliability("faults", line);
     std::printf("%s\n", line.c_str());
     if (emulator)

@@ -64,7 +64,7 @@ TEST(Views, PruningWorksInTheProgramsOwnViewOnly) {
 TEST(Views, ThePlayCommandAndTheSettingsAreSharedByBothViews) {
     std::vector<REGSAM> writers = {KEY_WOW64_64KEY};
     if (ThisProcess() == Bitness::Bits64)
-        std::printf("a Play command written by a 32-bit player: checked in the 32-bit setups\n");
+        std::printf("a Play command written by a 32-bit player: checked in the 32-bit targets\n");
     else
         writers.push_back(KEY_WOW64_32KEY);
     for (const REGSAM writer : writers) {

@@ -53,16 +53,19 @@ void DeleteOpenTree(HKEY key, size_t levelsLeft) {
     NativeCall<LONG(NTAPI*)(HANDLE)>("NtDeleteKey")(key);
 }
 
-void ReadBelow(HKEY key, std::vector<std::wstring>& path, std::vector<KeyRecord>& records) {
-    records.push_back({path, ValuesOf(key)});
-    if (path.size() >= MaxLevels || IsLink(records.back())) return;
-    for (const std::wstring& name : SubkeysOf(key)) {
-        const KeyHandle child = OpenChildItself(key, name);
-        if (!child) continue;
-        path.push_back(name);
-        ReadBelow(child.Get(), path, records);
-        path.pop_back();
-    }
+bool IsLink(const std::vector<NamedValue>& values) {
+    return values.size() == 1 && values[0].value.type == REG_LINK && values[0].name == L"SymbolicLinkValue";
+}
+
+void SnapshotBelow(HKEY key, const std::string& path, size_t levelsLeft, std::map<std::string, RegValue>& values) {
+    const std::vector<NamedValue> own = ValuesOf(key);
+    for (const NamedValue& value : own) values[path + "|" + Utf8(value.name)] = value.value;
+    if (levelsLeft == 0 || IsLink(own)) return;
+    for (const std::wstring& name : SubkeysOf(key))
+        if (const KeyHandle child = OpenChildItself(key, name)) {
+            values[path + "\\" + Utf8(name) + "|(key)"] = {};
+            SnapshotBelow(child.Get(), path + "\\" + Utf8(name), levelsLeft - 1, values);
+        }
 }
 
 // The key's full name as the kernel knows it (\REGISTRY\...), after any view redirection.
@@ -134,21 +137,6 @@ std::vector<NamedValue> ValuesOf(HKEY key) {
 
 KeyHandle OpenChildItself(HKEY parent, const std::wstring& name) { return OpenName(parent, name, KeyWalk::Open, true, 0); }
 
-KeyHandle CreateChild(HKEY parent, const std::wstring& name, bool asLink) {
-    if (!asLink) return OpenName(parent, name, KeyWalk::Create, false, 0);
-    HKEY created = nullptr;
-    RegCreateKeyExW(parent, name.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr,
-                    &created, nullptr);
-    return KeyHandle(created);
-}
-
-bool SetNamedValue(HKEY key, const NamedValue& value) {
-    UNICODE_STRING name = Counted(value.name);
-    const auto& data = value.value.data;
-    return NativeCall<LONG(NTAPI*)(HANDLE, UNICODE_STRING*, ULONG, ULONG, const void*, ULONG)>("NtSetValueKey")(
-               key, &name, 0, value.value.type, data.data(), static_cast<ULONG>(data.size())) == 0;
-}
-
 KeyHandle OpenPath(HKEY root, const std::string& path, KeyWalk walk, REGSAM view) {
     const std::wstring names = Wide(path);
     KeyHandle current;
@@ -211,27 +199,9 @@ void SetKeyAccess(HKEY root, const std::string& key, DWORD rights) {
     if (wanted.empty() || got != wanted) SetUpFailed("the access list of " + key + " reads back as [" + got + "]");
 }
 
-std::vector<KeyRecord> ReadTree(HKEY key) {
-    std::vector<KeyRecord> records;
-    std::vector<std::wstring> path;
-    ReadBelow(key, path, records);
-    return records;
-}
-
-bool IsLink(const KeyRecord& record) {
-    return record.values.size() == 1 && record.values[0].value.type == REG_LINK &&
-           record.values[0].name == L"SymbolicLinkValue";
-}
-
 std::map<std::string, RegValue> Snapshot(HKEY root, const std::string& key, REGSAM view) {
     std::map<std::string, RegValue> values;
-    const KeyHandle handle = OpenPath(root, key, KeyWalk::Open, view);
-    for (const KeyRecord& record : handle ? ReadTree(handle.Get()) : std::vector<KeyRecord>{}) {
-        std::string path;
-        for (const std::wstring& name : record.path) path += "\\" + Utf8(name);
-        if (!path.empty()) values[path + "|(key)"] = {};
-        for (const NamedValue& value : record.values) values[path + "|" + Utf8(value.name)] = value.value;
-    }
+    if (const KeyHandle handle = OpenPath(root, key, KeyWalk::Open, view)) SnapshotBelow(handle.Get(), "", MaxLevels, values);
     return values;
 }
 
@@ -252,7 +222,7 @@ void MakeLink(HKEY root, const std::string& link, HKEY targetRoot, const std::st
     // The link itself, opened as the link, must hold the target's path.
     const KeyHandle made = OpenPath(root, link, KeyWalk::Itself);
     const std::vector<NamedValue> values = made ? ValuesOf(made.Get()) : std::vector<NamedValue>{};
-    if (!IsLink({{}, values}) || values[0].value.data.size() != targetPath.size() * sizeof(wchar_t))
+    if (!IsLink(values) || values[0].value.data.size() != targetPath.size() * sizeof(wchar_t))
         SetUpFailed("the registry link " + link);
 }
 

@@ -35,10 +35,6 @@ std::vector<std::wstring> SubkeysOf(HKEY key);
 std::vector<NamedValue> ValuesOf(HKEY key);
 // The subkey of that exact name, a link as the link.
 KeyHandle OpenChildItself(HKEY parent, const std::wstring& name);
-// Creates the subkey of that exact name, or a link by that name (whose target is its value to set).
-KeyHandle CreateChild(HKEY parent, const std::wstring& name, bool asLink = false);
-// Sets a value by its exact name.
-bool SetNamedValue(HKEY key, const NamedValue& value);
 
 // Itself: the last name opened as itself. A view (KEY_WOW64_32KEY or KEY_WOW64_64KEY) applies to
 // every name of the walk.
@@ -59,16 +55,8 @@ std::optional<RegValue> GetValue(HKEY root, const std::string& key, const std::s
 // change the list).
 void SetKeyAccess(HKEY root, const std::string& key, DWORD rights);
 
-// A key and everything below it, parents before children: each key's names below the first one
-// and its values. A link is a key whose one value is its target; nothing below it is read.
-struct KeyRecord {
-    std::vector<std::wstring> path;
-    std::vector<NamedValue> values;
-};
-std::vector<KeyRecord> ReadTree(HKEY key);
-bool IsLink(const KeyRecord& record);
-// ReadTree flattened to "\sub\key|name" = value (names in UTF-8, "|(key)" for each subkey), to
-// compare states.
+// A key and everything below it as "\sub\key|name" = value (names in UTF-8, "|(key)" for each
+// subkey), to compare states. A link is a key whose one value is its target; nothing below it is read.
 std::map<std::string, RegValue> Snapshot(HKEY root, const std::string& key, REGSAM view = 0);
 
 // A volatile link at `link` to the key `target`, which need not exist (its parent must).

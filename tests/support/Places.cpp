@@ -41,29 +41,18 @@ bool IsTestEntry(const std::wstring& name) {
 
 bool IsProductEntry(const std::wstring& name) { return AsciiUpper(Utf8(name)).rfind("TARNQUILL", 0) == 0; }
 
-const char* RootName(HKEY root) { return root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU"; }
-
-bool ClearPlace(const Place& place) {
-    if (place.scope == Scope::Tree) {
-        DeleteTree(place.root, place.path, NativeView);
-        return !OpenPath(place.root, place.path, KeyWalk::Itself, NativeView);
-    }
+namespace {
+void ClearPlace(const Place& place) {
+    if (place.scope == Scope::Tree) return DeleteTree(place.root, place.path, NativeView);
     const KeyHandle key = OpenPath(place.root, place.path, KeyWalk::Open, NativeView);
-    if (!key) return true;
-    bool cleared = true;
+    if (!key) return;
     if (place.scope == Scope::TestRunValues)
-        for (const char* name : TestRunValueNames) {
-            const LONG result = RegDeleteValueA(key.Get(), name);
-            cleared = cleared && (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND);
-        }
+        for (const char* name : TestRunValueNames) RegDeleteValueA(key.Get(), name);
     else
         for (const std::wstring& name : SubkeysOf(key.Get()))
-            if (IsTestEntry(name)) {
-                DeleteTree(OpenChildItself(key.Get(), name));
-                cleared = cleared && !OpenChildItself(key.Get(), name);
-            }
-    return cleared;
+            if (IsTestEntry(name)) DeleteTree(OpenChildItself(key.Get(), name));
 }
+}  // namespace
 
 void ClearTestPlaces() {
     for (const Place& place : Places) ClearPlace(place);

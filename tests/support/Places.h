@@ -1,8 +1,7 @@
 #pragma once
-// Every place of a machine that the tests change, in one table: what a test clears around its
-// runs, what the test bundle's runner saves and puts back (tqstate), and what the bundle check
-// compares (tqstate places). Paths as a process of the machine's own width names them, the 32-bit
-// views spelt out; they are opened in that view from a 32-bit process too.
+// Every place of a machine that the tests change, in one table, which a test clears around its
+// runs. Paths as a process of the machine's own width names them, the 32-bit views spelt out;
+// they are opened in that view from a 32-bit process too.
 #include <windows.h>
 
 #include <string>
@@ -29,10 +28,6 @@ constexpr REGSAM NativeView = KEY_WOW64_64KEY;  // ignored on 32-bit Windows, wh
 bool IsTestEntry(const std::wstring& name);
 // An entry the program counts as the product's: its name begins with the product's.
 bool IsProductEntry(const std::wstring& name);
-// "HKLM" or "HKCU", as reg.exe takes it.
-const char* RootName(HKEY root);
 
-// Deletes what the tests left at the place; false when something stays.
-bool ClearPlace(const Place& place);
 // Every place, and the test files and folders.
 void ClearTestPlaces();

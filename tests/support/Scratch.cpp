@@ -54,16 +54,16 @@ std::optional<std::string> ThirtyTwoBitEmulator() {
     return code;
 }
 
-std::string SetupName() {
-    const char* setup = std::getenv("TQ_SETUP");
-    return setup && *setup ? setup : "this setup";
+std::string TargetName() {
+    const char* target = std::getenv("TQ_TARGET");
+    return target && *target ? target : "this target";
 }
 
-void RecordReliability(const std::string& kind, const std::string& line) {
+void RecordReliability(const std::string& kind, const std::string& line, bool only) {
     const char* folder = std::getenv("TQ_RELIABILITY_DIR");
     if (!folder || !*folder) return;
-    const std::string file = std::string(folder) + "/" + kind + "-" + SetupName() + ".log";
-    std::ofstream(WindowsPathOf(file), std::ios::app) << line << "\n";
+    const std::string file = std::string(folder) + "/" + kind + "-" + TargetName() + ".log";
+    std::ofstream(WindowsPathOf(file), only ? std::ios::trunc : std::ios::app) << line << "\n";
 }
 
 ScratchFolder::ScratchFolder(const std::string& name) {

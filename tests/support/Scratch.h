@@ -2,6 +2,7 @@
 // What tests set up around the code under test: folders and files, and the registry through Keys.h.
 #include <windows.h>
 
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,14 +27,24 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
 // Whether this runs under Wine rather than on Windows itself.
 bool UnderWine();
+// What Windows does where Wine 8 does otherwise (measured): the one that applies here. Under Wine
+// it says which it takes, so that the row checks Wine's behaviour, fails when Wine changes, and
+// checks Windows' in the bundle.
+template <class Value>
+Value OnWindowsOrWine(const Value& windows, const Value& wine, const char* difference) {
+    if (!UnderWine()) return windows;
+    std::printf("under Wine: %s\n", difference);
+    return wine;
+}
 // The emulator that runs 32-bit code on this machine, when one does (whose fault codes are not the
 // processor's): under Wine, as TQ_32BIT_CODE says, which tests/wine/thirty-two-bit-code decides.
 std::optional<std::string> ThirtyTwoBitEmulator();
-// The setup this runs in (TQ_SETUP: win64, win32 or wow64), or "this setup" when none is named.
-std::string SetupName();
-// Appends a line to this setup's reliability log of that kind (KIND-SETUP.log in
-// TQ_RELIABILITY_DIR), which the test command's summaries read; nothing without that folder.
-void RecordReliability(const std::string& kind, const std::string& line);
+// The target this runs in (TQ_TARGET: win64, win32 or wow64), or "this target" when none is named.
+std::string TargetName();
+// Appends a line to this target's reliability log of that kind (KIND-TARGET.log in
+// TQ_RELIABILITY_DIR), which the test command's summaries read, or makes it the log's only line;
+// nothing without that folder.
+void RecordReliability(const std::string& kind, const std::string& line, bool only = false);
 
 // A fresh, empty folder for one test, removed again with everything in it.
 class ScratchFolder {
