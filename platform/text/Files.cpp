@@ -252,10 +252,10 @@ bool PathAbsent(const std::string& path) {
 }
 
 bool ReplaceWithCopy(const std::string& source, const std::string& target) {
+    RemoveLeftoverCopies(target);
     const FileHandle from(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!from) return false;
-    RemoveLeftoverCopies(target);
     const FileHandle copy = NewFileBeside(target);
     return copy && CopyContent(from, copy) && MoveOver(copy, target);
 }

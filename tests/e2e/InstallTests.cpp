@@ -108,12 +108,13 @@ TEST(Install, PlugInFilesAndTheWaitsForWinamp) {
 }
 
 TEST(Install, AFailedCopyIsToldAndTheRunGoesOn) {
-    Check({.name = "no companion in the working folder",
+    Check({.name = "no companion in the working folder; a killed run's new file goes all the same",
            .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Entry("Tarnquill 1.0"), Entry("Tarnquill 2.0")},
-           .filesBefore = {{"{wd}\\gen_zorv.dll", std::nullopt}}, .winampRunning = true, .tail = " /install",
-           .answers = {"ok", "closewinamp+ok"}, .boxes = {says::CopyFailed, says::FinishWait},
+           .filesBefore = {{"{wd}\\gen_zorv.dll", std::nullopt}, {Companion + ".4242-0.tmp", "a killed run's"}},
+           .winampRunning = true, .tail = " /install", .answers = {"ok", "closewinamp+ok"},
+           .boxes = {says::CopyFailed, says::FinishWait},
            .after = {WinampPath(Player), NoEntry("Tarnquill 1.0"), Entry("Tarnquill 2.0")},
-           .filesAfter = {{Companion, std::nullopt}}});
+           .filesAfter = {{Companion, std::nullopt}, {Companion + ".4242-0.tmp", std::nullopt}}});
 }
 
 // A deployment tool's service starts the setup where nobody can see a box: the run asks nothing
