@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/text/FileHandle.h"
 #include "tests/e2e/Program.h"
 
 namespace {
@@ -102,12 +103,8 @@ TEST(ShippedProgramLink, LeavesTheRuntimesTerminateHandlerAndDemanglerOut) {
 }  // namespace
 
 namespace {
-struct TokenKind {
-    using Handle = HANDLE;
-    static bool IsNone(HANDLE token) { return !token; }
-    static void Close(HANDLE token) { CloseHandle(token); }
-};
-using TokenHandle = OwnedHandle<TokenKind>;
+// A token closes as a file does.
+using TokenHandle = FileHandle;
 // ERROR_ELEVATION_REQUIRED, which these headers lack.
 constexpr DWORD ElevationRequired = 740;
 
