@@ -21,10 +21,12 @@ void Dispatch() {
         return;
     }
     const std::string mode = SubText(argument, 2, static_cast<int>(argument.size()) - 1);
+    bool pluginsDone = true;
     if (TextEquals(mode, "install"))
-        RunInstall();
+        pluginsDone = RunInstall();
     else if (TextEquals(mode, "uninstall"))
-        RunUninstall();
+        pluginsDone = RunUninstall();
+    if (!pluginsDone) ReportPluginStepNotDone();
 }
 }  // namespace
 

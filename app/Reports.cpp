@@ -15,6 +15,7 @@ constexpr UINT FailureCaptionId = 65511;
 constexpr uintptr_t ProgramCodeStart = 0x1000;
 // The caption holds at most 63 characters.
 constexpr int CaptionCapacity = 64;
+constexpr unsigned PluginStepNotDone = 2;
 
 unsigned exitCode = 0;
 }  // namespace
@@ -59,6 +60,10 @@ void ReportRunError(unsigned number, const void* address) {
     char text[RunErrorTextCapacity];
     FormatRunErrorText(number, shown, text, RunErrorTextCapacity);
     ShowBox(text, "Error", MB_OK);
+}
+
+void ReportPluginStepNotDone() {
+    if (!BoxesAreSeen()) exitCode = PluginStepNotDone;
 }
 
 unsigned ReportedExitCode() { return exitCode; }

@@ -19,5 +19,10 @@ size_t FailureText(const FailureRef& failure, const void* address, char* buffer,
 void ReportFailure(const FailureRef& failure, const void* address);
 void ReportRunError(unsigned number, const void* address);
 
-// 0 until a report sets it: 1 after the failure box, the run-error number after the last resort.
+// A plug-in step that was not done. Where a user saw the boxes, the error box told that user and
+// the run ends as usual; where nobody did, the exit code is the caller's only word: 2.
+void ReportPluginStepNotDone();
+
+// 0 until a report sets it: 1 after the failure box, the run-error number after the last resort,
+// 2 after a plug-in step that nobody was told of.
 unsigned ReportedExitCode();

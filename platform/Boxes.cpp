@@ -1,5 +1,7 @@
 #include "platform/Boxes.h"
 
+#include "platform/Native.h"
+
 namespace {
 constexpr DWORD SessionZeroIsolatedFrom = 6;
 
@@ -19,6 +21,17 @@ std::optional<DWORD> Session() {
     if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) return std::nullopt;
     return session;
 }
+
+// The system's own version: GetVersion answers what a compatibility layer (an inherited
+// __COMPAT_LAYER of an old-Windows mode) makes of it.
+DWORD MajorVersion() {
+    using RtlGetVersionCall = LONG(WINAPI*)(OSVERSIONINFOW*);
+    static const auto rtlGetVersion = NativeCall<RtlGetVersionCall>("RtlGetVersion");
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (rtlGetVersion && rtlGetVersion(&version) == 0) return version.dwMajorVersion;
+    return LOBYTE(LOWORD(GetVersion()));
+}
 }  // namespace
 
 bool BoxesCanBeSeen(std::optional<DWORD> stationFlags, std::optional<DWORD> session, DWORD majorVersion) {
@@ -27,7 +40,7 @@ bool BoxesCanBeSeen(std::optional<DWORD> stationFlags, std::optional<DWORD> sess
 }
 
 void DecideWhetherBoxesAreSeen() {
-    boxesSeen = BoxesCanBeSeen(StationFlags(), Session(), LOBYTE(LOWORD(GetVersion())));
+    boxesSeen = BoxesCanBeSeen(StationFlags(), Session(), MajorVersion());
 }
 
 bool BoxesAreSeen() { return boxesSeen; }

@@ -41,33 +41,38 @@ void StorePlayerPath(TRegIniFile& registry, const std::string& playerPath) {
     registry.WriteEntry(OptionsSection, "WinampPath", playerPath);
 }
 
-void RemovePluginEdition(const std::string& playerFolder) {
-    if (!FilePresent(PluginPath(playerFolder, PluginEdition))) return;
+bool RemovePluginEdition(const std::string& playerFolder) {
+    if (!FilePresent(PluginPath(playerFolder, PluginEdition))) return true;
     ShowBox(PluginEditionNotice, InstallCaption, MB_OK | MB_ICONINFORMATION);
     WaitWhilePlayerRuns(PluginEditionWaitNotice, InstallCaption);
-    RemoveFile(PluginPath(playerFolder, PluginEdition));
+    return RemovePlugin(PluginPath(playerFolder, PluginEdition));
 }
 
-void CopyCompanionPlugin(const std::string& playerFolder) {
+bool CopyCompanionPlugin(const std::string& playerFolder) {
     if (FilePresent(PluginPath(playerFolder, CompanionPlugin)))
         WaitWhilePlayerRuns(CopyWaitNotice, InstallCaption);
-    if (!ReplaceWithCopy(CompanionPlugin, PluginPath(playerFolder, CompanionPlugin))) {
-        const std::string text = std::string(CopyFailedText) + SupportAddress;
-        ShowBox(text.c_str(), InstallCaption, MB_OK | MB_ICONERROR);
-    }
+    if (ReplaceWithCopy(CompanionPlugin, PluginPath(playerFolder, CompanionPlugin), WhatToDoWithPluginsInUse()))
+        return true;
+    const std::string text = std::string(CopyFailedText) + SupportAddress;
+    ShowBox(text.c_str(), InstallCaption, MB_OK | MB_ICONERROR);
+    return false;
 }
 }  // namespace
 
-void RunInstall() {
+bool RunInstall() {
     TRegIniFile registry(HotkeysKey);
     SettleDefaultModifier(registry);
     const std::string playerPath = LocatePlayer(registry);
     StorePlayerPath(registry, playerPath);
+    bool pluginsDone = true;
     if (!playerPath.empty()) {
         const std::string playerFolder = DirectoryOf(playerPath);
-        RemovePluginEdition(playerFolder);
-        CopyCompanionPlugin(playerFolder);
+        RemoveOwnFilesBesidePlugins(playerFolder);
+        const bool editionGone = RemovePluginEdition(playerFolder);
+        const bool companionCopied = CopyCompanionPlugin(playerFolder);
+        pluginsDone = editionGone && companionCopied;
         WaitWhilePlayerRuns(FinishWaitNotice, InstallCaption);
     }
     PruneUninstallEntries(registry);
+    return pluginsDone;
 }

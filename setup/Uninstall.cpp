@@ -21,19 +21,18 @@ std::string ForgetProduct() {
 }
 
 // A plug-in that is not there counts as deleted; a box that cannot be shown counts as Cancel.
-void DeleteCompanionPlugin(const std::string& playerFolder) {
-    RemoveLeftoverCopies(PluginPath(playerFolder, CompanionPlugin));
+bool DeleteCompanionPlugin(const std::string& playerFolder) {
+    RemoveOwnFilesBesidePlugins(playerFolder);
     for (;;) {
-        const std::string path = PluginPath(playerFolder, CompanionPlugin);
-        if (RemoveFile(path) || PathAbsent(path)) return;
+        if (RemovePlugin(PluginPath(playerFolder, CompanionPlugin))) return true;
         // Captioned "Installation" in uninstall mode too: the product's own text, kept as it is.
-        if (ShowBox(DeletionFailedText, InstallCaption, MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY) return;
+        if (ShowBox(DeletionFailedText, InstallCaption, MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY) return false;
     }
 }
 }  // namespace
 
-void RunUninstall() {
+bool RunUninstall() {
     const std::string playerFolder = ForgetProduct();
     WaitWhilePlayerRuns(UninstallWaitNotice, UninstallCaption);
-    DeleteCompanionPlugin(playerFolder);
+    return DeleteCompanionPlugin(playerFolder);
 }

@@ -61,6 +61,8 @@ const
   UninstallList = 'Software\Microsoft\Windows\CurrentVersion\Uninstall';
   // The setup's exit code when the manager failed or could not be started; Inno's own end at 8.
   ManagerFailedExitCode = 10;
+  // The manager's exit code 2: where nobody could see its boxes (a deployment tool's service).
+  PluginStepNotDone = 'a plug-in in Winamp''s Plugins folder could not be replaced or removed, and nobody could be asked to close Winamp.';
 
 var
   InstallFailure: String;
@@ -68,8 +70,8 @@ var
 // Runs the manager from the product folder and waits: it talks to the user through its own boxes,
 // also under /VERYSILENT, and waits while Winamp runs. Returns why it failed, or '' after exit 0;
 // a failure is logged and told in a box unless /SUPPRESSMSGBOXES. A run that ended otherwise has
-// shown its failure box (1) or a run error (its number).
-function RunManager(const Command, NotStarted, Failed: String): String;
+// shown its failure box (1) or a run error (its number), or (2) could not do a plug-in step.
+function RunManager(const Command, NotStarted, Failed, PluginLeft: String): String;
 var
   ResultCode: Integer;
 begin
@@ -77,6 +79,8 @@ begin
   if not Exec(ExpandConstant('{app}\' + ManagerName), Command, ExpandConstant('{app}'), SW_SHOWNORMAL,
               ewWaitUntilTerminated, ResultCode) then
     Result := ManagerName + ' could not be started (' + SysErrorMessage(ResultCode) + '): ' + NotStarted
+  else if ResultCode = 2 then
+    Result := ManagerName + ' ' + Command + ' ended with exit code 2: ' + PluginStepNotDone + ' ' + PluginLeft
   else if ResultCode <> 0 then
     Result := ManagerName + ' ' + Command + ' failed with exit code ' + IntToStr(ResultCode) + ': ' + Failed
   else
@@ -91,7 +95,8 @@ procedure CurStepChanged(CurStep: TSetupStep);
 begin
   if CurStep <> ssPostInstall then
     Exit;
-  InstallFailure := RunManager('/install', 'Tarnquill is not set up.', 'Tarnquill is not set up.');
+  InstallFailure := RunManager('/install', 'Tarnquill is not set up.', 'Tarnquill is not set up.',
+                               'Tarnquill is not set up. Run the setup again once Winamp is closed.');
 end;
 
 procedure CurPageChanged(CurPageID: Integer);
@@ -136,7 +141,8 @@ begin
     // removed: the uninstaller ends with exit code 1 and keeps the entry and the files, so that
     // the uninstall can be run again.
     if RunManager('/uninstall', 'Tarnquill is still installed. Install it again, then uninstall it.',
-                  'Tarnquill is still installed. Close Winamp and run the uninstaller again.') <> '' then
+                  'Tarnquill is still installed. Close Winamp and run the uninstaller again.',
+                  'Tarnquill is still installed. Run the uninstaller again once Winamp is closed.') <> '' then
       Abort;
   end
   else if CurUninstallStep = usPostUninstall then

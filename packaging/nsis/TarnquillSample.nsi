@@ -41,6 +41,9 @@ RequestExecutionLevel admin
 SetCompressor /SOLID zlib
 ShowInstDetails show
 
+; What the manager's exit code 2 means.
+!define PLUGIN_STEP_NOT_DONE "a plug-in in Winamp's Plugins folder could not be replaced or removed, and nobody could be asked to close Winamp."
+
 ; Ends the setup or the uninstaller as failed, with the reason in its log, a box unless silent,
 ; and exit code 2 for whatever ran it.
 !macro Fail TEXT
@@ -83,8 +86,12 @@ Section "Tarnquill"
   ${If} ${Errors}
     !insertmacro Fail "TarnquillSetup.exe could not be started: Tarnquill is not set up."
   ${EndIf}
-  ; 0: done, also after its own copy or deletion boxes. Anything else: it has shown its failure
-  ; box (1), or a run error (its number); the product is not set up, so the setup fails.
+  ; 0: done, also after its own copy or deletion boxes. 2: where nobody could see its boxes (a
+  ; deployment tool's service), a plug-in step was not done. Anything else: it has shown its
+  ; failure box (1), or a run error (its number); the product is not set up, so the setup fails.
+  ${If} $0 == "2"
+    !insertmacro Fail "TarnquillSetup.exe /install ended with exit code 2: ${PLUGIN_STEP_NOT_DONE} Run the setup again once Winamp is closed."
+  ${EndIf}
   ${If} $0 != "0"
     !insertmacro Fail "TarnquillSetup.exe /install failed with exit code $0: Tarnquill is not set up."
   ${EndIf}
@@ -100,6 +107,9 @@ Section "Uninstall"
   ExecWait '"$INSTDIR\TarnquillSetup.exe" /uninstall' $0
   ${If} ${Errors}
     !insertmacro Fail "TarnquillSetup.exe could not be started: Tarnquill is still installed. Install it again, then uninstall it."
+  ${EndIf}
+  ${If} $0 == "2"
+    !insertmacro Fail "TarnquillSetup.exe /uninstall ended with exit code 2: ${PLUGIN_STEP_NOT_DONE} Tarnquill is still installed. Run the uninstaller again once Winamp is closed."
   ${EndIf}
   ${If} $0 != "0"
     !insertmacro Fail "TarnquillSetup.exe /uninstall failed with exit code $0: Tarnquill is still installed. Close Winamp and run the uninstaller again."

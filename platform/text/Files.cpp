@@ -85,14 +85,21 @@ FileHandle OpenSameFile(const std::string& path, DWORD access, DWORD share, cons
     return file;
 }
 
+constexpr NTSTATUS NameTaken = static_cast<NTSTATUS>(0xC0000035);  // STATUS_OBJECT_NAME_COLLISION
+constexpr NTSTATUS NoSuchCall = static_cast<NTSTATUS>(0xC000007A);  // STATUS_PROCEDURE_NOT_FOUND
+
 // Through the handle, so that it is this very file, not whatever the name reaches by then.
-bool SetFileFacts(const FileHandle& file, ULONG informationClass, void* information, ULONG size) {
+NTSTATUS SetFileInformation(const FileHandle& file, ULONG informationClass, void* information, ULONG size) {
     using NtSetInformationFileCall = NTSTATUS(NTAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG, ULONG);
     static const auto ntSetInformationFile =
         NativeCall<NtSetInformationFileCall>("NtSetInformationFile");
     IO_STATUS_BLOCK status{};
-    return ntSetInformationFile &&
-           ntSetInformationFile(file.Get(), &status, information, size, informationClass) == 0;
+    return ntSetInformationFile ? ntSetInformationFile(file.Get(), &status, information, size, informationClass)
+                                : NoSuchCall;
+}
+
+bool SetFileFacts(const FileHandle& file, ULONG informationClass, void* information, ULONG size) {
+    return SetFileInformation(file, informationClass, information, size) == 0;
 }
 
 bool SetAttributes(const FileHandle& file, DWORD attributes) {
@@ -145,12 +152,11 @@ std::wstring NativePathOf(const std::string& path) {
     return result;
 }
 
-// The file the handle holds, moved over the target's name as itself, never reopened by name. It
-// is unmarked for deletion only for the move, right before it, and marked again when the move
-// fails: a run stopped in between is the one moment it could be left behind.
-bool RenameOver(const FileHandle& file, const std::string& target) {
+// The file the handle holds, renamed as itself, never reopened by name; over a file already at the
+// target name only where asked.
+NTSTATUS RenameTo(const FileHandle& file, const std::string& target, bool replace) {
     const std::wstring name = NativePathOf(target);
-    if (name.empty()) return false;
+    if (name.empty()) return NoSuchCall;
     struct RenameInformation {
         BOOLEAN replaceIfExists;
         HANDLE rootDirectory;
@@ -160,12 +166,19 @@ bool RenameOver(const FileHandle& file, const std::string& target) {
     const size_t nameBytes = name.size() * sizeof(wchar_t);
     std::vector<char> buffer(offsetof(RenameInformation, name) + nameBytes);
     auto* rename = reinterpret_cast<RenameInformation*>(buffer.data());
-    rename->replaceIfExists = TRUE;
+    rename->replaceIfExists = replace;
     rename->nameLength = static_cast<ULONG>(nameBytes);
     CopyMemory(rename->name, name.data(), nameBytes);
     constexpr ULONG FileRenameInformation = 10;
+    return SetFileInformation(file, FileRenameInformation, buffer.data(), static_cast<ULONG>(buffer.size()));
+}
+
+// The new file moved over the target's name. It is unmarked for deletion only for the move, right
+// before it, and marked again when the move fails: a run stopped in between is the one moment it
+// could be left behind.
+bool RenameOver(const FileHandle& file, const std::string& target) {
     if (!MarkForDeletion(file, false)) return false;
-    if (SetFileFacts(file, FileRenameInformation, buffer.data(), static_cast<ULONG>(buffer.size()))) return true;
+    if (RenameTo(file, target, true) == 0) return true;
     MarkForDeletion(file);
     return false;
 }
@@ -214,6 +227,43 @@ FileHandle NewFileBeside(const std::string& target) {
     return {};
 }
 
+// A file in use, renamed to a name of the program's own beside it and held, so that it can go
+// back as this very file.
+struct Aside {
+    FileHandle file;
+    std::string path;
+};
+
+Aside RenameAside(const std::string& path) {
+    FileHandle file = OpenName(path, DELETE);
+    NameFacts facts;
+    if (!ReadFacts(file, facts) || facts.folder) return {};
+    for (int attempt = 0; attempt < NewNameAttempts; ++attempt) {
+        const std::string aside = NewFileName(path, attempt);
+        const NTSTATUS status = RenameTo(file, aside, false);
+        if (status == 0) return {std::move(file), aside};
+        if (status != NameTaken) break;
+    }
+    return {};
+}
+
+// A holder that shares no deletion (a scanner, a backup) mostly lets go within moments.
+Aside MoveAside(const std::string& path) {
+    constexpr DWORD RetryPauseMs = 250;
+    const DWORD start = GetTickCount();
+    while (FileInUse(path)) {
+        if (Aside aside = RenameAside(path); aside.file) return aside;
+        if (GetTickCount() - start >= MoveAsideWaitMs) break;
+        Sleep(RetryPauseMs);
+    }
+    return {};
+}
+
+// Under its own name only: a plug-in's name may hold the next install's plug-in by then.
+void DeleteAtRestart(const Aside& aside) {
+    MoveFileExA(aside.path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
 // Every byte, then onto the disk: a replacement that outlives a power loss holds the whole file.
 bool CopyContent(const FileHandle& from, const FileHandle& to) {
     std::vector<char> chunk(CopyChunk);
@@ -251,13 +301,37 @@ bool PathAbsent(const std::string& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-bool ReplaceWithCopy(const std::string& source, const std::string& target) {
-    RemoveLeftoverCopies(target);
+bool ReplaceWithCopy(const std::string& source, const std::string& target, InUse inUse) {
     const FileHandle from(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!from) return false;
     const FileHandle copy = NewFileBeside(target);
-    return copy && CopyContent(from, copy) && MoveOver(copy, target);
+    if (!copy || !CopyContent(from, copy)) return false;
+    if (MoveOver(copy, target)) return true;
+    if (inUse == InUse::Keep) return false;
+    const Aside aside = MoveAside(target);
+    // Not in use, or a holder that let go meanwhile.
+    if (!aside.file) return MoveOver(copy, target);
+    if (RenameOver(copy, target)) {
+        DeleteAtRestart(aside);
+        return true;
+    }
+    RenameTo(aside.file, target, false);
+    return false;
+}
+
+bool RemoveOrMoveAside(const std::string& path) {
+    if (RemoveFile(path) || PathAbsent(path)) return true;
+    const Aside aside = MoveAside(path);
+    if (aside.file) DeleteAtRestart(aside);
+    return aside.file || RemoveFile(path) || PathAbsent(path);
+}
+
+bool FileInUse(const std::string& path) {
+    NameFacts facts;
+    if (!ReadNameFacts(path, facts) || facts.folder) return false;
+    const FileHandle file = OpenName(path, FILE_WRITE_DATA | DELETE);
+    return !file && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 bool IsNewFileName(const std::string& fileName, const std::string& targetName) {

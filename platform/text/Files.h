@@ -11,13 +11,30 @@ bool FilePresent(const std::string& path);
 bool RemoveFile(const std::string& path);
 // True when the file is not there because it, or the folder it would be in, does not exist.
 bool PathAbsent(const std::string& path);
+// What a step may do with a file that a process has in use: keep it, or move it aside (below) so
+// that the step can be done on the freed name.
+enum class InUse { Keep, MoveAside };
 // Puts a copy of the source, with no attribute of the source's, in the target's place: written to
 // a new file beside the target, then that very file moved over the target's name. True on
 // success; otherwise the target is as it was, and the new file goes, also with a run that stops.
-// New files that earlier runs left beside the target go first.
-bool ReplaceWithCopy(const std::string& source, const std::string& target);
+// A target in use is moved aside only once the copy is complete, and goes back to its name when
+// the copy still cannot take it.
+bool ReplaceWithCopy(const std::string& source, const std::string& target, InUse inUse = InUse::Keep);
+// RemoveFile, and where that fails on a file in use, the file moved aside. True when the name is
+// free.
+bool RemoveOrMoveAside(const std::string& path);
+// Moving aside: a loaded library can be renamed, though neither deleted nor written. It is renamed
+// in its own folder, as the name itself, under a name that a replacement gives its new file (so a
+// later run removes it once nobody holds it), and that name alone is scheduled for deletion at the
+// next restart. A holder that shares no deletion is waited for, MoveAsideWaitMs in all.
+constexpr unsigned MoveAsideWaitMs = 5000;
+// Whether a process has the file in use: an open of the name for writing and deletion, sharing
+// everything, is refused for sharing (a loaded library, or a holder that shares neither). A
+// read-only or a folder is not in use.
+bool FileInUse(const std::string& path);
 // Removes the new files that earlier replacements of the target left beside it (a run killed
-// before its move), known by their name alone: the target's name, then ".<process id>-<n>.tmp".
+// before its move), and files moved aside, known by their name alone: the target's name, then
+// ".<process id>-<n>.tmp".
 // Each is removed as the name itself, never through a link, and only while no process holds it
 // open (another running copy of the program among them).
 void RemoveLeftoverCopies(const std::string& target);

@@ -70,6 +70,7 @@ if "%TARGET%"=="win64" (
     set "TQ_PROGRAM_FILE=%BUNDLE%\TarnquillSetup.exe"
 )
 set "TQ_FAULT_PROBE_FILE=%TESTS%\fault_probe.exe"
+set "TQ_TEST_PLUGINS_DIR=%TESTS%"
 for /f "usebackq tokens=1,2,5 delims=|" %%a in ("%TESTS%\plan.txt") do call :line "%%a" "%%b" "%%c"
 exit /b 0
 

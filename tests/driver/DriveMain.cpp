@@ -39,7 +39,7 @@ std::string Unescape(const std::string& text) {
 [[noreturn]] void Usage() {
     std::fputs("usage: tqdrive --program FILE [--tail TEXT] [--command-line TEXT] [--cwd DIR]\n"
                "               [--answer STEP]... [--fallback STEP] [--winamp] [--hold FILE]\n"
-               "               [--timeout MS] [--screenshot FILE.bmp]...\n",
+               "               [--load FILE]... [--unseen] [--timeout MS] [--screenshot FILE.bmp]...\n",
                stderr);
     std::exit(2);
 }
@@ -49,8 +49,8 @@ int main(int argc, char** argv) {
     RunScript script;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--winamp") {
-            script.winampRunning = true;
+        if (option == "--winamp" || option == "--unseen") {
+            (option == "--winamp" ? script.winampRunning : script.unseen) = true;
             continue;
         }
         if (i + 1 >= argc) Usage();
@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
         else if (option == "--answer") script.answers.push_back(value);
         else if (option == "--fallback") script.fallback = value;
         else if (option == "--hold") script.heldFile = value;
+        else if (option == "--load") script.loadedFiles.push_back(value);
         else if (option == "--screenshot") script.screenshots.push_back(value);
         else if (option == "--timeout") script.timeoutMs = static_cast<DWORD>(std::atol(value.c_str()));
         else Usage();

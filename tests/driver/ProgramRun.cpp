@@ -167,10 +167,18 @@ std::vector<std::string> Split(const std::string& step) {
     return parts;
 }
 
+struct LibraryKind {
+    using Handle = HMODULE;
+    static bool IsNone(HMODULE library) { return library == nullptr; }
+    static void Close(HMODULE library) { FreeLibrary(library); }
+};
+using LoadedLibrary = OwnedHandle<LibraryKind>;
+
 struct RunState {
     const RunScript& script;
     std::unique_ptr<TopWindow> winamp;  // counts as a running Winamp
     FileHandle held;
+    std::vector<LoadedLibrary> loaded;
 };
 
 void Answer(HWND box, const std::string& step, RunState& state) {
@@ -180,7 +188,10 @@ void Answer(HWND box, const std::string& step, RunState& state) {
         if (parts[i] == "showwinamp")
             state.winamp =
                 std::make_unique<TopWindow>(state.script.winampClass, state.script.winampTitle);
-        if (parts[i] == "release") state.held.Close();
+        if (parts[i] == "release") {
+            state.held.Close();
+            state.loaded.clear();
+        }
     }
     const std::string button = parts.empty() ? "ok" : parts.back();
     if (button == "close") {
@@ -218,6 +229,10 @@ RunOutcome RunProgram(const RunScript& script) {
     if (!script.heldFile.empty())
         state.held = FileHandle(CreateFileA(script.heldFile.c_str(), GENERIC_READ, script.heldSharing, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    for (const std::string& file : script.loadedFiles) {
+        state.loaded.emplace_back(LoadLibraryA(file.c_str()));
+        if (!state.loaded.back()) SetUpFailed("the player's load of " + file);
+    }
 
     RunOutcome outcome;
     std::string commandLine = CommandLineOf(script);

@@ -25,7 +25,7 @@ struct RunOutcome {
 
 // One step of the answer script: actions separated by '+', the last one a button.
 //   buttons: ok cancel yes no retry abort ignore close (close: the box's close command)
-//   actions before it: closewinamp, showwinamp, release (the held file)
+//   actions before it: closewinamp, showwinamp, release (the held file and the loaded ones)
 // When the script runs out, each further box is answered with `fallback`.
 struct RunScript {
     std::string program;      // the program file
@@ -38,7 +38,9 @@ struct RunScript {
     std::string winampClass = "Winamp v1.x";
     std::string winampTitle = "Winamp 5.9";
     std::string heldFile;  // held open from the start until "release"
-    DWORD heldSharing = FILE_SHARE_READ;  // without delete sharing, or as a player holds a loaded plug-in
+    DWORD heldSharing = FILE_SHARE_READ;  // without delete sharing, or sharing everything
+    // Loaded as libraries from the start until "release", as a player holds its plug-ins.
+    std::vector<std::string> loadedFiles;
     DWORD timeoutMs = 30000;
     // Started on a window station of its own that nobody sees, as by a service; its boxes are
     // looked for there.

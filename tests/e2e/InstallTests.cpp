@@ -108,13 +108,23 @@ TEST(Install, PlugInFilesAndTheWaitsForWinamp) {
 }
 
 TEST(Install, AFailedCopyIsToldAndTheRunGoesOn) {
-    Check({.name = "no companion in the working folder; a killed run's new file goes all the same",
-           .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Entry("Tarnquill 1.0"), Entry("Tarnquill 2.0")},
-           .filesBefore = {{"{wd}\\gen_zorv.dll", std::nullopt}, {Companion + ".4242-0.tmp", "a killed run's"}},
-           .winampRunning = true, .tail = " /install", .answers = {"ok", "closewinamp+ok"},
-           .boxes = {says::CopyFailed, says::FinishWait},
-           .after = {WinampPath(Player), NoEntry("Tarnquill 1.0"), Entry("Tarnquill 2.0")},
-           .filesAfter = {{Companion, std::nullopt}, {Companion + ".4242-0.tmp", std::nullopt}}});
+    const Scenario scenarios[] = {
+        {.name = "no companion in the working folder; killed runs' new files beside both plug-ins go all the same",
+         .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Entry("Tarnquill 1.0"), Entry("Tarnquill 2.0")},
+         .filesBefore = {{"{wd}\\gen_zorv.dll", std::nullopt}, {Companion + ".4242-0.tmp", "a killed run's"},
+                         {Edition + ".4242-1.tmp", "a killed run's"}},
+         .winampRunning = true, .tail = " /install", .answers = {"ok", "closewinamp+ok"},
+         .boxes = {says::CopyFailed, says::FinishWait},
+         .after = {WinampPath(Player), NoEntry("Tarnquill 1.0"), Entry("Tarnquill 2.0")},
+         .filesAfter = {{Companion, std::nullopt}, {Companion + ".4242-0.tmp", std::nullopt},
+                        {Edition + ".4242-1.tmp", std::nullopt}}},
+        {.name = "the plug-in loaded by a player with no window here (another user's session): told, kept, nothing "
+                 "moved aside",
+         .before = {GeneralPresent(), PlayCommand(QuotedPlayer)}, .filesBefore = {{Companion, PluginLibrary("old_companion")}},
+         .tail = " /install", .answers = {"ok"}, .loadedFiles = {Companion}, .boxes = {says::CopyFailed},
+         .filesAfter = {{Companion, PluginLibrary("old_companion")}}},
+    };
+    for (const Scenario& scenario : scenarios) Check(scenario);
 }
 
 // A deployment tool's service starts the setup where nobody can see a box: the run asks nothing
@@ -126,6 +136,20 @@ TEST(Install, WhereNobodyCanSeeABox) {
          .filesBefore = {{Edition, "old edition"}}, .winampRunning = true, .unseen = true, .tail = " /install",
          .boxes = {}, .after = {Modifier("6"), WinampPath(Player), NoEntry("Tarnquill 1.0"), Entry("Tarnquill 2.0")},
          .filesAfter = {{Edition, std::nullopt}, {Companion, NewPlugin}}, .productEntriesAfter = 1},
+        {.name = "both plug-ins loaded by the player: each moved aside, the new plug-in in place; a restart takes them",
+         .before = {GeneralPresent(), PlayCommand(QuotedPlayer)},
+         .filesBefore = {{Edition, PluginLibrary("old_edition")}, {Companion, PluginLibrary("old_companion")}},
+         .winampRunning = true, .unseen = true, .tail = " /install", .loadedFiles = {Companion, Edition}, .boxes = {},
+         .filesAfter = {{Edition, std::nullopt}, {Companion, NewPlugin}}, .ownFilesAfter = 2,
+         .then = Scenario::Then::Restart},
+        {.name = "a holder that shares no deletion, for the whole run: exit code 2, the old plug-in kept",
+         .before = {GeneralPresent(), PlayCommand(QuotedPlayer)}, .filesBefore = {{Companion, "old companion"}},
+         .unseen = true, .tail = " /install", .heldFile = Companion, .boxes = {}, .exitCode = 2,
+         .filesAfter = {{Companion, "old companion"}}},
+        {.name = "no companion plug-in to copy: exit code 2",
+         .before = {GeneralPresent(), PlayCommand(QuotedPlayer), Entry("Tarnquill 1.0"), Entry("Tarnquill 2.0")},
+         .filesBefore = {{"{wd}\\gen_zorv.dll", std::nullopt}}, .unseen = true, .tail = " /install", .boxes = {},
+         .exitCode = 2, .after = {NoEntry("Tarnquill 1.0")}, .filesAfter = {{Companion, std::nullopt}}},
         {.name = "a Play command that is no text: exit code 1, nothing pruned",
          .before = {GeneralPresent(), Value(HKEY_CLASSES_ROOT, FileCommandKey, "", {REG_DWORD, std::string(4, '\1')}),
                     Entry("Tarnquill 1.0"), Entry("Tarnquill 2.0")},

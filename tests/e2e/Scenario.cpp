@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/text/Files.h"
 #include "platform/text/Text.h"
 #include "tests/support/Places.h"
 
@@ -84,6 +85,47 @@ bool IsProductFile(const std::string& folder, const std::string& file) {
     return folder != SharedFolder && (file == "gen_zorv.dll" || file == "gen_wibt.dll");
 }
 
+// A new file beside a plug-in, or a plug-in moved aside: the program's own by its name.
+bool IsOwnFile(const std::string& folder, const std::string& file) {
+    return folder != SharedFolder && (IsNewFileName(file, "gen_zorv.dll") || IsNewFileName(file, "gen_wibt.dll"));
+}
+
+// The program's own files beside the plug-ins, less those a scenario names.
+std::vector<std::string> OwnFiles(const ScratchFolder& scratch, const std::set<std::string>& named) {
+    std::vector<std::string> own;
+    for (const std::string folder : PluginFolders)
+        for (const std::string& file : FolderEntries(scratch / folder))
+            if (IsOwnFile(folder, file) && !named.count(scratch / folder + "\\" + file))
+                own.push_back(scratch / folder + "\\" + file);
+    return own;
+}
+
+// Each of the files is to be deleted at the next restart, by its own name.
+void ExpectDeletionsAtRestart(const std::vector<std::string>& files, const char* scenario) {
+    const std::string pending = GetValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                                         "PendingFileRenameOperations").value_or(RegValue{}).data;
+    for (const std::string& file : files)
+        EXPECT_NE(pending.find(file.substr(file.rfind('\\')) + std::string(1, '\0')), std::string::npos)
+            << scenario << ": no deletion at the next restart for " << file;
+}
+
+// Wine's restart runs the operations scheduled for it; Windows cannot restart during a test.
+void Restart(const char* scenario) {
+    if (!UnderWine()) {
+        std::printf("not checked on Windows (%s): that a restart leaves none of the files moved aside, since a test "
+                    "cannot restart Windows; checked instead that each is to be deleted at the next restart\n", scenario);
+        return;
+    }
+    RunScript restart;
+    restart.commandLine = "wineboot.exe -r";
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    restart.program = std::string(system) + "\\wineboot.exe";
+    restart.timeoutMs = 60000;
+    const RunOutcome outcome = RunProgram(restart);
+    EXPECT_TRUE(outcome.started && !outcome.timedOut) << scenario << ": Wine's restart (wineboot -r) did not end";
+}
+
 // Everything around the product that is not the product's: other programs' uninstall entries,
 // other autostart values, other plug-ins and files (bytes and protection), anything new beside them;
 // less the files a scenario names, which it checks itself.
@@ -106,7 +148,7 @@ std::map<std::string, RegValue> ForeignState(const ScratchFolder& scratch, const
         if (name != "|Tarnquill") state["Run" + name] = value;
     for (const std::string folder : {PluginFolders[0], PluginFolders[1], SharedFolder})
         for (const std::string& file : FolderEntries(scratch / folder))
-            if (!IsProductFile(folder, file) && !named.count(scratch / folder + "\\" + file)) {
+            if (!IsProductFile(folder, file) && !IsOwnFile(folder, file) && !named.count(scratch / folder + "\\" + file)) {
                 const std::string path = scratch / folder + "\\" + file;
                 state[folder + "\\" + file] = {ProtectionOf(path), ReadFileText(path).value_or("(folder)")};
             }
@@ -147,6 +189,13 @@ bool Matches(const std::string& seen, const std::string& expected) {
     return seen == expected;
 }
 
+// A file's content as a failure shows it: a library by its size.
+std::string Shown(const std::optional<std::string>& content) {
+    if (!content) return "(no file)";
+    if (content->rfind("MZ", 0) == 0) return "a library of " + std::to_string(content->size()) + " bytes";
+    return "\"" + *content + "\"";
+}
+
 std::vector<std::string> Expanded(const std::vector<std::string>& boxes, const std::string& dir,
                                   const std::string& wd) {
     std::vector<std::string> expanded;
@@ -165,6 +214,13 @@ std::optional<std::string> CurrentRootPlugins() {
     std::printf("not checked: a player in the current drive's root, since the working folder (%s) is not on the "
                 "system drive, whose Plugins folder the tests may use\n", temp);
     return std::nullopt;
+}
+
+std::string PluginLibrary(const char* name) {
+    const std::string path = TQ_BUILT(TQ_TEST_PLUGINS_DIR) + "\\" + name + ".dll";
+    const std::optional<std::string> bytes = ReadFileText(path);
+    if (!bytes) SetUpFailed("the test plug-in " + path);
+    return *bytes;
 }
 
 RegEntry Key(HKEY root, const std::string& key) { return {root, key, "(key)", RegValue{}}; }
@@ -232,6 +288,7 @@ ScenarioResult Check(const Scenario& scenario) {
     script.unseen = scenario.unseen;
     script.heldFile = Replaced(scenario.heldFile, dir, wd);
     script.heldSharing = scenario.heldSharing;
+    for (const std::string& file : scenario.loadedFiles) script.loadedFiles.push_back(Replaced(file, dir, wd));
     script.timeoutMs = scenario.timeoutMs;
     const RunOutcome outcome = RunProgram(script);
     if (!scenario.awaitLog.empty()) {
@@ -255,7 +312,9 @@ ScenarioResult Check(const Scenario& scenario) {
     for (const RegEntry& entry : scenario.after) Verify(entry, dir, wd, scenario.name);
     for (const FileEntry& file : scenario.filesAfter) {
         const std::string path = Replaced(file.path, dir, wd);
-        EXPECT_EQ(ReadFileText(path), file.content) << scenario.name << ": " << file.path;
+        const std::optional<std::string> content = ReadFileText(path);
+        EXPECT_TRUE(content == file.content) << scenario.name << ": " << file.path << " holds " << Shown(content)
+                                             << ", not " << Shown(file.content);
         if (!file.content) {
             EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << scenario.name << ": " << file.path;
         }
@@ -271,6 +330,20 @@ ScenarioResult Check(const Scenario& scenario) {
     }
     for (const ExactKey& key : scenario.exactKeysAfter)
         EXPECT_EQ(KeyItselfExists(HKEY_LOCAL_MACHINE, key.path), key.exists) << scenario.name << ": key " << key.path;
+    const std::vector<std::string> own = OwnFiles(scratch, named);
+    EXPECT_EQ(static_cast<int>(own.size()), scenario.ownFilesAfter) << scenario.name << ": the program's own files left";
+    if (scenario.then == Scenario::Then::Restart) {
+        ExpectDeletionsAtRestart(own, scenario.name);
+        Restart(scenario.name);
+    } else if (scenario.then == Scenario::Then::RunAgain) {
+        RunScript again = ScriptFor(Replaced(scenario.tail, dir, wd), wd);
+        again.unseen = true;
+        const RunOutcome next = RunProgram(again);
+        EXPECT_EQ(next.exitCode, 0u) << scenario.name << ": the next run\n" << Transcript(next);
+    }
+    if (scenario.then != Scenario::Then::Nothing) {
+        EXPECT_EQ(OwnFiles(scratch, named), std::vector<std::string>{}) << scenario.name << ": the program's own files at the end";
+    }
     for (const FileLink& link : scenario.fileLinks)
         if (link.kind == FileLinkKind::Symbolic) RemoveSymbolicLink(Replaced(link.path, dir, wd));
     ClearScenarioPlaces(scenario);

@@ -106,6 +106,7 @@ struct Scenario {
     std::vector<std::string> answers;
     std::string heldFile;
     DWORD heldSharing = FILE_SHARE_READ;
+    std::vector<std::string> loadedFiles;  // plug-ins the player has loaded, until "release"
     std::vector<FileLink> fileLinks;
     std::vector<LinkEntry> links;
     std::vector<ExactKey> exactKeysBefore;
@@ -121,6 +122,12 @@ struct Scenario {
     std::vector<FileEntry> filesAfter;
     std::vector<ExactKey> exactKeysAfter;
     int productEntriesAfter = -1;  // how many product entries the uninstall list holds; -1: any
+    // The program's own files beside the plug-ins (new files, plug-ins moved aside) that the run
+    // leaves, less those filesAfter names.
+    int ownFilesAfter = 0;
+    // Once the run has ended and the player has let go: a restart, or the same run again where
+    // nobody sees a box; either way none of the program's own files is left.
+    enum class Then { Nothing, Restart, RunAgain } then = Then::Nothing;
 };
 
 // How a run ended, beyond what the scenario expects.
@@ -158,6 +165,8 @@ inline const std::string QuotedPlayer = "\"" + Player + "\" \"%1\"";
 // own (and a bundle run saves); elsewhere it may be a user's: then it is nothing, and says why the
 // cases that need it are not checked.
 std::optional<std::string> CurrentRootPlugins();
+// The bytes of a plug-in the test player can load: "old_companion" or "old_edition".
+std::string PluginLibrary(const char* name);
 // Another program's library, which a link in a Plugins folder may lead to; it must stay as it is.
 inline const std::string SharedLibrary = "{dir}\\Shared\\shared.dll";
 

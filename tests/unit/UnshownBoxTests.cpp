@@ -88,6 +88,25 @@ TEST(UnshownBox, WhereNobodyCanSeeOneNoneIsShownAndTheWaitGoesOn) {
     EXPECT_TRUE(pauses.empty());
 }
 
+// A compatibility layer inherited from a setup run in an old-Windows mode lowers what GetVersion
+// answers to 5; session 0 is the services' all the same.
+DWORD WINAPI OldWindowsVersion() { return 0x0105; }
+BOOL WINAPI InSessionZero(DWORD, DWORD* session) {
+    *session = 0;
+    return TRUE;
+}
+
+TEST(UnshownBox, SessionZeroWhateverACompatibilityLayerMakesOfTheVersion) {
+    {
+        const ImportSwap version("GetVersion", reinterpret_cast<void*>(&OldWindowsVersion));
+        const ImportSwap session("ProcessIdToSessionId", reinterpret_cast<void*>(&InSessionZero));
+        DecideWhetherBoxesAreSeen();
+    }
+    EXPECT_FALSE(BoxesAreSeen());
+    DecideWhetherBoxesAreSeen();
+    EXPECT_TRUE(BoxesAreSeen());
+}
+
 // A service that may interact with the desktop still sits in session 0, where no user is since
 // Vista; before it, session 0 was the console's.
 TEST(UnshownBox, WhoCanSeeABox) {
