@@ -116,13 +116,10 @@ void Restart(const char* scenario) {
                     "cannot restart Windows; checked instead that each is to be deleted at the next restart\n", scenario);
         return;
     }
-    RunScript restart;
-    restart.commandLine = "wineboot.exe -r";
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
-    restart.program = std::string(system) + "\\wineboot.exe";
-    restart.timeoutMs = 60000;
-    const RunOutcome outcome = RunProgram(restart);
+    const RunOutcome outcome =
+        RunProgram({.program = std::string(system) + "\\wineboot.exe", .commandLine = "wineboot.exe -r", .timeoutMs = 60000});
     EXPECT_TRUE(outcome.started && !outcome.timedOut) << scenario << ": Wine's restart (wineboot -r) did not end";
 }
 
