@@ -45,7 +45,7 @@ bool RemovePluginEdition(const std::string& playerFolder) {
     if (!FilePresent(PluginPath(playerFolder, PluginEdition))) return true;
     ShowBox(PluginEditionNotice, InstallCaption, MB_OK | MB_ICONINFORMATION);
     WaitWhilePlayerRuns(PluginEditionWaitNotice, InstallCaption);
-    return RemovePlugin(PluginPath(playerFolder, PluginEdition));
+    return ClearName(PluginPath(playerFolder, PluginEdition), WhatToDoWithPluginsInUse());
 }
 
 bool CopyCompanionPlugin(const std::string& playerFolder) {

@@ -6,11 +6,6 @@
 
 InUse WhatToDoWithPluginsInUse() { return BoxesAreSeen() ? InUse::Keep : InUse::MoveAside; }
 
-bool RemovePlugin(const std::string& path) {
-    if (WhatToDoWithPluginsInUse() == InUse::MoveAside) return RemoveOrMoveAside(path);
-    return RemoveFile(path) || PathAbsent(path);
-}
-
 void RemoveOwnFilesBesidePlugins(const std::string& playerFolder) {
     for (const char* plugin : {CompanionPlugin, PluginEdition}) RemoveLeftoverCopies(PluginPath(playerFolder, plugin));
 }

@@ -26,8 +26,6 @@ std::string PluginPath(const std::string& playerFolder, const char* fileName);
 // Where somebody sees the boxes, that user is asked to close Winamp; where nobody does, a plug-in
 // that Winamp has loaded is moved out of the way instead.
 InUse WhatToDoWithPluginsInUse();
-// True when the plug-in's name is free.
-bool RemovePlugin(const std::string& path);
 // The program's own files beside both plug-ins (killed runs' new files, plug-ins moved aside) that
 // nobody holds.
 void RemoveOwnFilesBesidePlugins(const std::string& playerFolder);

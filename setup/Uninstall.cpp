@@ -24,7 +24,7 @@ std::string ForgetProduct() {
 bool DeleteCompanionPlugin(const std::string& playerFolder) {
     RemoveOwnFilesBesidePlugins(playerFolder);
     for (;;) {
-        if (RemovePlugin(PluginPath(playerFolder, CompanionPlugin))) return true;
+        if (ClearName(PluginPath(playerFolder, CompanionPlugin), WhatToDoWithPluginsInUse())) return true;
         // Captioned "Installation" in uninstall mode too: the product's own text, kept as it is.
         if (ShowBox(DeletionFailedText, InstallCaption, MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY) return false;
     }

@@ -87,6 +87,7 @@ FileHandle OpenSameFile(const std::string& path, DWORD access, DWORD share, cons
 
 constexpr NTSTATUS NameTaken = static_cast<NTSTATUS>(0xC0000035);  // STATUS_OBJECT_NAME_COLLISION
 constexpr NTSTATUS NoSuchCall = static_cast<NTSTATUS>(0xC000007A);  // STATUS_PROCEDURE_NOT_FOUND
+constexpr NTSTATUS NoName = static_cast<NTSTATUS>(0xC0000033);      // STATUS_OBJECT_NAME_INVALID
 
 // Through the handle, so that it is this very file, not whatever the name reaches by then.
 NTSTATUS SetFileInformation(const FileHandle& file, ULONG informationClass, void* information, ULONG size) {
@@ -156,7 +157,7 @@ std::wstring NativePathOf(const std::string& path) {
 // target name only where asked.
 NTSTATUS RenameTo(const FileHandle& file, const std::string& target, bool replace) {
     const std::wstring name = NativePathOf(target);
-    if (name.empty()) return NoSuchCall;
+    if (name.empty()) return NoName;
     struct RenameInformation {
         BOOLEAN replaceIfExists;
         HANDLE rootDirectory;
@@ -247,9 +248,16 @@ Aside RenameAside(const std::string& path) {
     return {};
 }
 
+bool FileInUse(const std::string& path) {
+    NameFacts facts;
+    if (!ReadNameFacts(path, facts) || facts.folder) return false;
+    const FileHandle file = OpenName(path, FILE_WRITE_DATA | DELETE);
+    return !file && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 // A holder that shares no deletion (a scanner, a backup) mostly lets go within moments.
 Aside MoveAside(const std::string& path) {
-    constexpr DWORD RetryPauseMs = 250;
+    constexpr DWORD MoveAsideWaitMs = 5000, RetryPauseMs = 250;
     const DWORD start = GetTickCount();
     while (FileInUse(path)) {
         if (Aside aside = RenameAside(path); aside.file) return aside;
@@ -320,18 +328,13 @@ bool ReplaceWithCopy(const std::string& source, const std::string& target, InUse
     return false;
 }
 
-bool RemoveOrMoveAside(const std::string& path) {
+bool ClearName(const std::string& path, InUse inUse) {
     if (RemoveFile(path) || PathAbsent(path)) return true;
+    if (inUse == InUse::Keep) return false;
     const Aside aside = MoveAside(path);
     if (aside.file) DeleteAtRestart(aside);
+    // Not in use, or a holder that let go meanwhile.
     return aside.file || RemoveFile(path) || PathAbsent(path);
-}
-
-bool FileInUse(const std::string& path) {
-    NameFacts facts;
-    if (!ReadNameFacts(path, facts) || facts.folder) return false;
-    const FileHandle file = OpenName(path, FILE_WRITE_DATA | DELETE);
-    return !file && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 bool IsNewFileName(const std::string& fileName, const std::string& targetName) {

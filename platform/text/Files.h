@@ -20,18 +20,15 @@ enum class InUse { Keep, MoveAside };
 // A target in use is moved aside only once the copy is complete, and goes back to its name when
 // the copy still cannot take it.
 bool ReplaceWithCopy(const std::string& source, const std::string& target, InUse inUse = InUse::Keep);
-// RemoveFile, and where that fails on a file in use, the file moved aside. True when the name is
-// free.
-bool RemoveOrMoveAside(const std::string& path);
-// Moving aside: a loaded library can be renamed, though neither deleted nor written. It is renamed
-// in its own folder, as the name itself, under a name that a replacement gives its new file (so a
-// later run removes it once nobody holds it), and that name alone is scheduled for deletion at the
-// next restart. A holder that shares no deletion is waited for, MoveAsideWaitMs in all.
-constexpr unsigned MoveAsideWaitMs = 5000;
-// Whether a process has the file in use: an open of the name for writing and deletion, sharing
-// everything, is refused for sharing (a loaded library, or a holder that shares neither). A
-// read-only or a folder is not in use.
-bool FileInUse(const std::string& path);
+// True when the name is free: the file removed (RemoveFile), or not there (PathAbsent), or, where
+// asked, in use and moved aside.
+bool ClearName(const std::string& path, InUse inUse);
+// Moving aside: a loaded library can be renamed, though neither deleted nor written. A file counts
+// as in use when an open of it for writing and deletion, sharing everything, is refused for
+// sharing (a loaded library, or a holder that shares neither); a read-only file or a folder does
+// not. It is renamed in its own folder, as the name itself, under a name that a replacement gives
+// its new file (so a later run removes it once nobody holds it), and that name alone is scheduled
+// for deletion at the next restart. A holder that shares no deletion is waited for, about 5 s.
 // Removes the new files that earlier replacements of the target left beside it (a run killed
 // before its move), and files moved aside, known by their name alone: the target's name, then
 // ".<process id>-<n>.tmp".

@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--winamp" || option == "--unseen") {
-            (option == "--winamp" ? script.winampRunning : script.unseen) = true;
+            bool& flag = option == "--winamp" ? script.winampRunning : script.unseen;
+            flag = true;
             continue;
         }
         if (i + 1 >= argc) Usage();

@@ -100,17 +100,14 @@ std::vector<std::string> OwnFiles(const ScratchFolder& scratch, const std::set<s
     return own;
 }
 
-// Each of the files is to be deleted at the next restart, by its own name.
-void ExpectDeletionsAtRestart(const std::vector<std::string>& files, const char* scenario) {
+// The files are to be deleted at the next restart, each by its own name; Wine's restart runs those
+// operations, while Windows cannot restart during a test.
+void Restart(const std::vector<std::string>& files, const char* scenario) {
     const std::string pending = GetValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
                                          "PendingFileRenameOperations").value_or(RegValue{}).data;
     for (const std::string& file : files)
         EXPECT_NE(pending.find(file.substr(file.rfind('\\')) + std::string(1, '\0')), std::string::npos)
             << scenario << ": no deletion at the next restart for " << file;
-}
-
-// Wine's restart runs the operations scheduled for it; Windows cannot restart during a test.
-void Restart(const char* scenario) {
     if (!UnderWine()) {
         std::printf("not checked on Windows (%s): that a restart leaves none of the files moved aside, since a test "
                     "cannot restart Windows; checked instead that each is to be deleted at the next restart\n", scenario);
@@ -330,8 +327,7 @@ ScenarioResult Check(const Scenario& scenario) {
     const std::vector<std::string> own = OwnFiles(scratch, named);
     EXPECT_EQ(static_cast<int>(own.size()), scenario.ownFilesAfter) << scenario.name << ": the program's own files left";
     if (scenario.then == Scenario::Then::Restart) {
-        ExpectDeletionsAtRestart(own, scenario.name);
-        Restart(scenario.name);
+        Restart(own, scenario.name);
     } else if (scenario.then == Scenario::Then::RunAgain) {
         RunScript again = ScriptFor(Replaced(scenario.tail, dir, wd), wd);
         again.unseen = true;
